@@ -1,0 +1,115 @@
+// framewise-cli: the headless twin of the program.
+#include <iostream>
+#include <map>
+
+#include "cli/Command.h"
+
+namespace framewise::cli {
+
+namespace {
+std::vector<Command>& Table() {
+    static std::vector<Command> table;
+    return table;
+}
+
+void PrintHelp(std::ostream& out) {
+    out << "Usage: framewise-cli [--simulate IMAGE] [--work-root DIR] COMMAND [ARGS...]\n"
+           "\n"
+           "Talks to a USB picture frame (or a simulated one) without the window.\n"
+           "\n"
+           "Global options:\n"
+           "  --simulate IMAGE   use a simulated frame over the flash image file IMAGE\n"
+           "  --work-root DIR    keep the work files in DIR instead of the private temp folder\n"
+           "  --help             show this text\n"
+           "  --version          show the version\n"
+           "\n"
+           "Commands:\n";
+    std::multimap<std::string, const Command*> sorted;
+    for (const auto& c : Table()) sorted.emplace(c.name, &c);
+    for (const auto& [name, c] : sorted) {
+        out << "  " << c->synopsis << "\n      " << c->summary << "\n";
+    }
+    out << "\nExit status: 0 success, 1 failure, 2 usage error.\n";
+}
+}  // namespace
+
+void RegisterCommand(Command command) { Table().push_back(std::move(command)); }
+const std::vector<Command>& Commands() { return Table(); }
+
+bool TakeOption(std::vector<std::string>& args, const std::string& name,
+                std::optional<std::string>& value, std::ostream& err) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != name) continue;
+        if (i + 1 >= args.size()) {
+            err << "framewise-cli: " << name << " needs a value\n";
+            return false;
+        }
+        value = args[i + 1];
+        args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+        return true;
+    }
+    return true;
+}
+
+bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == name) {
+            args.erase(args.begin() + static_cast<long>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseInt(const std::string& text, long& value) {
+    if (text.empty()) return false;
+    try {
+        size_t used = 0;
+        value = std::stol(text, &used, 0);
+        return used == text.size();
+    } catch (...) {
+        return false;
+    }
+}
+
+int Main(int argc, char** argv, std::ostream& out, std::ostream& err) {
+    GlobalOptions global;
+    int i = 1;
+    for (; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            PrintHelp(out);
+            return kExitOk;
+        } else if (a == "--version") {
+            out << "framewise-cli " << FRAMEWISE_VERSION << "\n";
+            return kExitOk;
+        } else if (a == "--simulate" || a == "--work-root") {
+            if (i + 1 >= argc) {
+                err << "framewise-cli: " << a << " needs a value\n";
+                return kExitUsage;
+            }
+            (a == "--simulate" ? global.simulateImage : global.workRoot) = argv[++i];
+        } else if (a.rfind("--", 0) == 0) {
+            err << "framewise-cli: unknown option " << a << " (see --help)\n";
+            return kExitUsage;
+        } else {
+            break;
+        }
+    }
+    if (i >= argc) {
+        PrintHelp(err);
+        return kExitUsage;
+    }
+    std::string name = argv[i++];
+    for (const auto& c : Table()) {
+        if (c.name != name) continue;
+        Context ctx{global, std::vector<std::string>(argv + i, argv + argc), out, err};
+        return c.run(ctx);
+    }
+    err << "framewise-cli: unknown command " << name << " (see --help)\n";
+    return kExitUsage;
+}
+
+}  // namespace framewise::cli
+
+int main(int argc, char** argv) { return framewise::cli::Main(argc, argv, std::cout, std::cerr); }
