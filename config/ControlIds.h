@@ -47,4 +47,7 @@ enum CommandId : int {
     kCmdLastLanguage = 9102,
 };
 
+// The context menu command of language index i.
+constexpr int kCmdLanguage(int index) { return kCmdFirstLanguage + index; }
+
 }  // namespace framewise
