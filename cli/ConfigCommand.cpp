@@ -63,7 +63,10 @@ int RunConfig(Context& ctx) {
             << "Work root: " << paths->root.string() << "\n"
             << "Shipped start-up file: " << settings.Shipped().string() << "\n"
             << "Start-up file: " << settings.Current().string()
-            << (config.m_bFirstRun ? " (new)" : config.m_bStartupReset ? " (reset)" : "") << "\n"
+            << (config.m_bFirstRun       ? " (new)"
+                : config.m_bStartupReset ? " (reset)"
+                                         : "")
+            << "\n"
             << "Language file: " << language.File().string() << "\n"
             << "Title: " << config.m_strTitle << "\n"
             << "Languages: " << names.size() << "\n";
@@ -72,7 +75,8 @@ int RunConfig(Context& ctx) {
                 << names[i] << "\n";
     }
     ctx.out << "Current language: "
-            << (language.CurrentName().empty() ? "(none: English defaults)" : language.CurrentName())
+            << (language.CurrentName().empty() ? "(none: English defaults)"
+                                               : language.CurrentName())
             << " (LangIndex " << language.LangIndex() << ")\n";
     return kExitOk;
 }
