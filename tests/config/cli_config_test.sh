@@ -21,4 +21,5 @@ echo "$out" | grep -q "Current language: German (LangIndex 2)" || fail "choice n
 ln -s "$work/root" "$work/link"
 "$cli" --work-root "$work/link" config 2>/dev/null; [ $? -eq 1 ] || fail "symlinked root"
 "$cli" --version | grep -q "^framewise-cli " || fail "version"
+"$cli" config --help | grep -q "config \[--data DIR\]" || fail "command help"
 echo OK
