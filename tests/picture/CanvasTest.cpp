@@ -29,7 +29,7 @@ QImage Gradient(int w, int h) {
 }
 
 class CanvasTest : public ::testing::Test {
-protected:
+  protected:
     CanvasTest() : paths(WorkPaths::Under(dir.path())), canvas(paths, language, frontend, state) {
         canvas.SetLcdSize({128, 128});
         canvas.SetButtonFace(kFace);
@@ -171,8 +171,8 @@ TEST(RotatePixels, ExactMappingBothWays) {
     const QImage ccw = RotatePixels(src, RotateDirection::CounterClockwise);
     ASSERT_EQ(cw.size(), QSize(200, 300));
     ASSERT_EQ(ccw.size(), QSize(200, 300));
-    EXPECT_EQ(cw.pixel(199, 0), src.pixel(0, 0));    // top-left becomes top-right
-    EXPECT_EQ(ccw.pixel(0, 0), src.pixel(299, 0));   // top-right becomes top-left
+    EXPECT_EQ(cw.pixel(199, 0), src.pixel(0, 0));   // top-left becomes top-right
+    EXPECT_EQ(ccw.pixel(0, 0), src.pixel(299, 0));  // top-right becomes top-left
     for (int x = 0; x < 300; x += 7)
         for (int y = 0; y < 200; y += 3) {
             ASSERT_EQ(cw.pixel(199 - y, x), src.pixel(x, y));
@@ -184,13 +184,14 @@ TEST_F(CanvasTest, DpfPictureMustSuitTheLcd) {
     const std::string dpf = (dir / "frame.dpf").string();
     std::ofstream(dpf, std::ios::binary) << std::string("\x00\x80\x00\x80stream", 10);
     int decodes = 0;
-    canvas.SetDpfDecoder([&](const std::filesystem::path& stream, const std::filesystem::path& bmp) {
-        ++decodes;
-        EXPECT_EQ(stream, dpf);
-        QImage decoded(128, 128, QImage::Format_RGB32);
-        decoded.fill(QColor(200, 40, 70));
-        return WriteBmp24(bmp, decoded);
-    });
+    canvas.SetDpfDecoder(
+        [&](const std::filesystem::path& stream, const std::filesystem::path& bmp) {
+            ++decodes;
+            EXPECT_EQ(stream, dpf);
+            QImage decoded(128, 128, QImage::Format_RGB32);
+            decoded.fill(QColor(200, 40, 70));
+            return WriteBmp24(bmp, decoded);
+        });
     ASSERT_TRUE(canvas.ShowPicture(dpf));
     EXPECT_EQ(decodes, 1);
     EXPECT_EQ(canvas.WorkingBitmap().size(), QSize(128, 128));
