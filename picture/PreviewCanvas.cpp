@@ -110,15 +110,15 @@ void PreviewCanvas::Rebuild() {
     if (!m_state.m_bReady || m_strSourcePath.empty()) return;
     m_bHaveCanvas = true;
 
-    QImage loaded;
+    ReducedPicture loaded;
     const bool reload = m_crop.m_fZoom == 0.0f || m_MyBitmap.isNull();
     if (reload) {
-        if (!ReadPictureFile(FileToLoad(), loaded)) {
+        if (!ReadPictureReduced(FileToLoad(), kFitLimit, loaded)) {
             ShowPictureDestroyed(m_frontend, m_language);
             m_strSourcePath.clear();
             return;
         }
-        const FitSize fit = FitToLimit(loaded.width(), loaded.height());
+        const FitSize fit = FitToLimit(loaded.fullSize.width(), loaded.fullSize.height());
         m_dFitWidth = fit.width;
         m_dFitHeight = fit.height;
     }
@@ -133,7 +133,7 @@ void PreviewCanvas::Rebuild() {
     m_ptShow = ShowPosition(m_box, shown);
 
     if (reload) {
-        m_MyBitmap = HalftoneStretch(loaded, fitted.width, fitted.height);
+        m_MyBitmap = HalftoneStretch(loaded.image, fitted.width, fitted.height);
         if (m_MyBitmap.isNull()) {
             ShowPictureDestroyed(m_frontend, m_language);
             m_strSourcePath.clear();

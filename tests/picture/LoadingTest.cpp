@@ -69,6 +69,27 @@ TEST(ReadPictureFile, ExifOrientationSixComesOutUpright) {
     EXPECT_TRUE(Near(picture.pixelColor(20, 55), QColor(0, 0, 220)));
 }
 
+TEST(ReadPictureFile, LargeTurnedPhotoIsDecodedReducedAndUpright) {
+    test::TempDir dir;
+    QImage stored(2400, 1600, QImage::Format_RGB32);
+    stored.fill(QColor(0, 0, 220));
+    for (int y = 0; y < 1600; ++y)
+        for (int x = 0; x < 1200; ++x) stored.setPixel(x, y, qRgb(220, 0, 0));
+    const std::string path = (dir / "big.jpg").string();
+    const QByteArray jpeg = JpegWithOrientation(stored, 6);
+    std::ofstream(path, std::ios::binary).write(jpeg.constData(), jpeg.size());
+
+    ReducedPicture picture;
+    ASSERT_TRUE(ReadPictureReduced(path, 512, picture));
+    EXPECT_EQ(picture.fullSize, QSize(1600, 2400));
+    EXPECT_EQ(picture.image.size(), QSize(682, 1024));
+    EXPECT_TRUE(Near(picture.image.pixelColor(300, 100), QColor(220, 0, 0)));
+    EXPECT_TRUE(Near(picture.image.pixelColor(300, 900), QColor(0, 0, 220)));
+    // A picture within four times the limit is read whole.
+    ASSERT_TRUE(ReadPictureReduced(path, 600, picture));
+    EXPECT_EQ(picture.image.size(), QSize(1600, 2400));
+}
+
 TEST(ReadPictureFile, FormatsByContent) {
     test::TempDir dir;
     QImage image(30, 20, QImage::Format_RGB32);
