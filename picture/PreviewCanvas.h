@@ -75,6 +75,11 @@ class PreviewCanvas {
 
     // ShowPicture: true when the picture is loaded into the preview.
     bool ShowPicture(const std::string& path);
+    // A folder-list click: the picture always comes up with the frame on.
+    bool ShowFolderPicture(const std::string& path) {
+        m_crop.m_bCropNext = false;
+        return ShowPicture(path);
+    }
     // The "PaintFromOriginPic" rebuild.
     void Rebuild();
     // The "paintfromforcutbmp" draw.

@@ -127,6 +127,26 @@ TEST_F(CanvasTest, ZoomStepsAndToggleKeepTheZoomedSize) {
     EXPECT_EQ(canvas.ShownSize(), (Size{172, 128}));
 }
 
+TEST_F(CanvasTest, LoadsKeepTheFrameModeFolderClicksSwitchItOn) {
+    const std::string path = Picture("mode.png", 400, 300);
+    int rebuilt = 0;
+    canvas.SetRebuiltHandler([&] { ++rebuilt; });
+    ASSERT_TRUE(canvas.ShowPicture(path));
+    EXPECT_EQ(rebuilt, 1);
+    canvas.ToggleCropRect();
+    ASSERT_FALSE(canvas.Crop().m_bCropOn);
+    ASSERT_TRUE(canvas.ShowPicture(path));
+    EXPECT_FALSE(canvas.Crop().m_bCropOn);  // an album click or a batch keeps it off
+    EXPECT_EQ(canvas.ShownSize(), (Size{128, 128}));
+    ASSERT_TRUE(canvas.ShowFolderPicture(path));
+    EXPECT_TRUE(canvas.Crop().m_bCropOn);
+    EXPECT_EQ(canvas.ShownSize(), (Size{172, 128}));
+    // The frame's inside is centred on the shown picture.
+    const Rect& crop = canvas.Crop().m_rcCrop;
+    EXPECT_EQ(crop.left + 1 - canvas.m_ptShow.x, (172 - 128) / 2);
+    EXPECT_EQ(crop.top + 1, canvas.m_ptShow.y);
+}
+
 TEST_F(CanvasTest, UnreadablePicturesAreDestroyed) {
     const std::string empty = (dir / "empty.jpg").string();
     std::ofstream(empty).close();
