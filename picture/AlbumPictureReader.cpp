@@ -19,6 +19,10 @@ std::uint32_t Get32(const std::uint8_t* p) {
 
 }  // namespace
 
+int FrameRowStride(int width) {
+    return (width + 1) * 3 / 4 * 4;
+}
+
 std::filesystem::path AlbumPicturePath(const std::filesystem::path& albumFolder, int number) {
     char name[32];
     std::snprintf(name, sizeof name, "%04d.bmp", number);
@@ -50,10 +54,13 @@ bool ReadAlbumPicture(const std::filesystem::path& albumFolder, int number, Size
     in.seekg(offset);
     in.read(reinterpret_cast<char*>(rows.data()), std::streamsize(rows.size()));
 
-    std::vector<std::uint8_t> pixels(std::size_t(w) * h * 3, 0);
+    // The encoder reads padded rows; rows packed back to back would shear every picture whose
+    // width is not a multiple of 4.
+    const std::size_t stride = std::size_t(FrameRowStride(w));
+    std::vector<std::uint8_t> pixels(stride * h, 0);
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* src = &rows[fileRow * y];
-        std::uint8_t* out = &pixels[std::size_t(w) * 3 * y];
+        std::uint8_t* out = &pixels[stride * y];
         for (int x = 0; x < w; ++x, out += 3) {
             if (bytesPerPixel == 2) {
                 const std::uint32_t p = Get16(src + 2 * x);
@@ -76,10 +83,11 @@ std::vector<std::uint8_t> FrameBufferPixels(const QImage& picture) {
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
     const int w = rgb.width();
     const int h = rgb.height();
-    std::vector<std::uint8_t> pixels(std::size_t(w) * h * 3);
+    const std::size_t stride = std::size_t(FrameRowStride(w));
+    std::vector<std::uint8_t> pixels(stride * h, 0);
     for (int y = 0; y < h; ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(h - 1 - y));
-        std::uint8_t* out = &pixels[std::size_t(w) * 3 * y];
+        std::uint8_t* out = &pixels[stride * y];
         for (int x = 0; x < w; ++x, out += 3) {
             out[0] = std::uint8_t(qBlue(line[x]));
             out[1] = std::uint8_t(qGreen(line[x]));

@@ -43,11 +43,16 @@ TEST(ReadAlbumPicture, ReadsWhatTheCutWrote) {
     std::vector<std::uint8_t> frame;
     ASSERT_TRUE(ReadAlbumPicture(dir.path(), 7, {5, 3}, frame, language, frontend));
     EXPECT_EQ(frame, FrameBufferPixels(cut));
-    ASSERT_EQ(frame.size(), 45u);
-    // Bottom row first, blue-green-red.
+    // Three rows of 15 bytes padded to 16, bottom row first, blue-green-red.
+    ASSERT_EQ(frame.size(), 48u);
     EXPECT_EQ(frame[0], 200);
     EXPECT_EQ(frame[1], 160);
     EXPECT_EQ(frame[2], 0);
+    EXPECT_EQ(frame[15], 0);
+    EXPECT_EQ(frame[16], 200);  // second row from the bottom starts on the padded stride
+    EXPECT_EQ(frame[17], 80);
+    EXPECT_EQ(FrameRowStride(130), 392);
+    EXPECT_EQ(FrameRowStride(128), 384);
 
     std::vector<std::uint8_t> untouched{1, 2, 3};
     EXPECT_FALSE(ReadAlbumPicture(dir.path(), 8, {5, 3}, untouched, language, frontend));
@@ -71,13 +76,13 @@ TEST(ReadAlbumPicture, SixteenAndThirtyTwoBitFiles) {
     }
     std::vector<std::uint8_t> frame;
     ASSERT_TRUE(ReadAlbumPicture(dir.path(), 1, {3, 1}, frame, language, frontend));
-    EXPECT_EQ(frame, (std::vector<std::uint8_t>{16, 8, 248, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(frame, (std::vector<std::uint8_t>{16, 8, 248, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     {
         std::ofstream out(AlbumPicturePath(dir.path(), 2), std::ios::binary);
         out << Header(2, 1, 32, 8) << std::string("\x0a\x0b\x0c\xff\x01\x02\x03\xff", 8);
     }
     ASSERT_TRUE(ReadAlbumPicture(dir.path(), 2, {2, 1}, frame, language, frontend));
-    EXPECT_EQ(frame, (std::vector<std::uint8_t>{10, 11, 12, 1, 2, 3}));
+    EXPECT_EQ(frame, (std::vector<std::uint8_t>{10, 11, 12, 1, 2, 3, 0, 0}));
 }
 
 }  // namespace
