@@ -1,0 +1,35 @@
+// Points, sizes and rectangles of the preview in the main window's client coordinates.
+// A rectangle's right and bottom are exclusive, as the crop frame is drawn.
+#pragma once
+
+namespace framewise {
+
+struct Point {
+    int x = 0;
+    int y = 0;
+    bool operator==(const Point&) const = default;
+};
+
+struct Size {
+    int width = 0;
+    int height = 0;
+    bool operator==(const Size&) const = default;
+};
+
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    // Left and top edges inside, right and bottom edges outside.
+    bool Contains(Point p) const {
+        return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
+    }
+    Rect Moved(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
+    bool operator==(const Rect&) const = default;
+};
+
+}  // namespace framewise

@@ -1,0 +1,71 @@
+#include "picture/PictureLoader.h"
+
+#include <QImageReader>
+#include <algorithm>
+#include <system_error>
+
+#include "config/Frontend.h"
+#include "config/Language.h"
+
+namespace framewise {
+
+namespace {
+
+bool NonEmptyFile(const std::filesystem::path& file) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return false;
+    const auto length = std::filesystem::file_size(file, ec);
+    return !ec && length > 0;
+}
+
+void Prepare(QImageReader& reader) {
+    // A picture is what its bytes say it is, whatever its name ends in.
+    reader.setDecideFormatFromContent(true);
+    // Phone photos store the sensor's orientation and an EXIF tag saying how to turn it.
+    reader.setAutoTransform(true);
+}
+
+bool Usable(const QImage& image) {
+    return !image.isNull() && image.width() > 0 && image.height() > 0;
+}
+
+}  // namespace
+
+bool ReadPictureFile(const std::filesystem::path& file, QImage& picture) {
+    if (!NonEmptyFile(file)) return false;
+    QImageReader reader(QString::fromStdString(file.string()));
+    Prepare(reader);
+    QImage decoded = reader.read();
+    if (!Usable(decoded)) return false;
+    picture = std::move(decoded);
+    return true;
+}
+
+bool ReadPictureReduced(const std::filesystem::path& file, int limit, ReducedPicture& picture) {
+    if (!NonEmptyFile(file)) return false;
+    QImageReader reader(QString::fromStdString(file.string()));
+    Prepare(reader);
+    QSize stored = reader.size();
+    // The reader scales in the file's own orientation, before turning the picture upright.
+    const bool turned = reader.transformation() & QImageIOHandler::TransformationRotate90;
+    QSize upright = turned ? stored.transposed() : stored;
+    const int longer = std::max(upright.width(), upright.height());
+    const bool reduce = stored.isValid() && limit > 0 && longer > 4 * limit;
+    if (reduce) {
+        const double scale = 2.0 * limit / longer;
+        const QSize target(std::max(1, int(upright.width() * scale)),
+                           std::max(1, int(upright.height() * scale)));
+        reader.setScaledSize(turned ? target.transposed() : target);
+    }
+    QImage decoded = reader.read();
+    if (!Usable(decoded)) return false;
+    picture.fullSize = reduce ? upright : decoded.size();
+    picture.image = std::move(decoded);
+    return true;
+}
+
+void ShowPictureDestroyed(Frontend& frontend, const Language& language) {
+    frontend.ShowMessage(language.Tr("PICDESTROY_TIPS", "The picture is destroyed!"));
+}
+
+}  // namespace framewise
