@@ -32,8 +32,8 @@ TEST(CommandBlocks, EachCommandByteForByte) {
 
 TEST(CommandBlocks, SetClockFromLocalTimeAndBias) {
     ClockTime t{2009, 3, 5, 14, 7, 9};
-    EXPECT_EQ(SetClockBlock(t, -480), Bytes({0xCA, 0, 0, 0, 0, 0x09, 0x14, 0x03, 0x05, 0x0E,
-                                             0x07, 0x09, 0, 0, 0, 0x14}));
+    EXPECT_EQ(SetClockBlock(t, -480),
+              Bytes({0xCA, 0, 0, 0, 0, 0x09, 0x14, 0x03, 0x05, 0x0E, 0x07, 0x09, 0, 0, 0, 0x14}));
     // West of UTC: 12 - 300/60 = 7; a half-hour zone truncates toward zero (12 - (-570/60)
     // = 12 + 9 = 21); far west wraps as an unsigned byte.
     EXPECT_EQ(SetClockBlock(t, 300)[15], 7);
@@ -113,9 +113,10 @@ TEST(DeviceCommands, StatusCodesAndPreamble) {
     EXPECT_EQ(cmd.EraseBlock(0x40000), kStatusOk);
     EXPECT_EQ(cmd.WriteFlash(buffer, 64, 0x40010), kStatusOk);
     const std::vector<CommandBlock> expected = {
-        WriteEnableBlock(), WriteStatusBlock(0), WriteEnableBlock(), BlockEraseBlock(0x20, 0x40000),
-        WriteEnableBlock(), WriteStatusBlock(0), WriteEnableBlock(),
-        PageProgramBlock(0x02, 0x40010, 64, true)};
+        WriteEnableBlock(), WriteStatusBlock(0),
+        WriteEnableBlock(), BlockEraseBlock(0x20, 0x40000),
+        WriteEnableBlock(), WriteStatusBlock(0),
+        WriteEnableBlock(), PageProgramBlock(0x02, 0x40010, 64, true)};
     ASSERT_EQ(ch.sent.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(ch.sent[i].cdb, expected[i]) << i;
     EXPECT_EQ(ch.sent.back().length, 64u);

@@ -18,7 +18,7 @@ namespace {
 
 // A sysfs tree and a /dev folder of plain files, shaped like the kernel's.
 class FakeSystem {
-public:
+  public:
     FakeSystem() {
         fs::create_directories(sys() / "class" / "scsi_generic");
         fs::create_directories(dev());
@@ -55,7 +55,7 @@ public:
         return o;
     }
 
-private:
+  private:
     static void Write(const fs::path& p, const std::string& text) { std::ofstream(p) << text; }
     TempFolder m_root;
 };
@@ -64,11 +64,11 @@ private:
 
 TEST(DeviceLink, ScanTakesOnlyUsbCdRomsOfTheVendor) {
     FakeSystem sys;
-    sys.Add(0, "Generic");                     // other vendor
-    sys.Add(1, "QUELMORA", 5, false);          // not on USB
-    sys.Add(2, "QUELMORA", 0);                 // a disk, not a CD-ROM
-    sys.Add(10, "QUELMORA");                   // qualifies, but sg3 comes first
-    sys.Add(3, "QuelMora Tech");               // qualifies: capitals do not matter
+    sys.Add(0, "Generic");             // other vendor
+    sys.Add(1, "QUELMORA", 5, false);  // not on USB
+    sys.Add(2, "QUELMORA", 0);         // a disk, not a CD-ROM
+    sys.Add(10, "QUELMORA");           // qualifies, but sg3 comes first
+    sys.Add(3, "QuelMora Tech");       // qualifies: capitals do not matter
     RecordingFrontend fe;
     std::vector<std::string> opened;
     DeviceLinkOptions o = sys.Options();
