@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <vector>
@@ -150,34 +151,29 @@ ParsedFile Parse(const std::string& bytes) {
     return parsed;
 }
 
-// Parsed files are cached by path and modification stamp: the language file is read for every
-// text the program shows, often from a worker thread.
+// Parsed files are cached by path: the language file is read for every text the program shows,
+// often from a worker thread. The cache is checked against the file's bytes (not its time stamp,
+// whose granularity lets two quick same-sized rewrites look alike); reading a small file is cheap,
+// parsing it again is what the cache saves.
 struct CacheEntry {
-    std::filesystem::file_time_type stamp;
-    uintmax_t size = 0;
-    ParsedFile parsed;
+    std::string bytes;
+    std::shared_ptr<const ParsedFile> parsed;
 };
 std::mutex g_cacheMutex;
 std::map<std::string, CacheEntry> g_cache;
+// Serialises read-modify-write cycles, so that two threads writing keys of the same file
+// never lose one another's change.
+std::mutex g_writeMutex;
 
-bool Load(const std::filesystem::path& file, ParsedFile& out) {
-    std::error_code ec;
-    auto stamp = std::filesystem::last_write_time(file, ec);
-    if (ec) return false;
-    auto size = std::filesystem::file_size(file, ec);
-    if (ec) return false;
+std::shared_ptr<const ParsedFile> Load(const std::filesystem::path& file) {
+    std::string bytes;
+    if (!ReadWholeFile(file, bytes)) return nullptr;
     std::lock_guard lock(g_cacheMutex);
     auto it = g_cache.find(file.string());
-    if (it != g_cache.end() && it->second.stamp == stamp && it->second.size == size) {
-        out = it->second.parsed;
-        return true;
-    }
-    std::string bytes;
-    if (!ReadWholeFile(file, bytes)) return false;
-    CacheEntry entry{stamp, size, Parse(bytes)};
-    out = entry.parsed;
-    g_cache[file.string()] = std::move(entry);
-    return true;
+    if (it != g_cache.end() && it->second.bytes == bytes) return it->second.parsed;
+    auto parsed = std::make_shared<const ParsedFile>(Parse(bytes));
+    g_cache[file.string()] = CacheEntry{std::move(bytes), parsed};
+    return parsed;
 }
 
 void Forget(const std::filesystem::path& file) {
@@ -263,36 +259,47 @@ bool WriteAtomically(const std::filesystem::path& file, const std::string& bytes
 
 std::string ReadProfileString(const std::filesystem::path& file, std::string_view section,
                               std::string_view key, std::string_view defaultValue) {
-    ParsedFile parsed;
+    auto parsed = Load(file);
     std::string value;
-    if (Load(file, parsed) && FindValue(parsed, section, key, value)) return value;
+    if (parsed && FindValue(*parsed, section, key, value)) return value;
     return CutValue(defaultValue);
 }
 
 int ReadProfileInt(const std::filesystem::path& file, std::string_view section,
                    std::string_view key, int defaultValue) {
-    ParsedFile parsed;
+    auto parsed = Load(file);
     std::string value;
-    if (!Load(file, parsed) || !FindValue(parsed, section, key, value)) return defaultValue;
+    // An empty value counts as missing, as with the platform's integer reader.
+    if (!parsed || !FindValue(*parsed, section, key, value) || value.empty()) return defaultValue;
     size_t i = 0;
     bool negative = false;
     if (i < value.size() && (value[i] == '-' || value[i] == '+')) negative = value[i++] == '-';
     long long n = 0;
     for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
         n = n * 10 + (value[i] - '0');
-        if (n > 0x7FFFFFFF) break;
+        if (n > 0x7FFFFFFF) {
+            n = 0x7FFFFFFF;  // out-of-range numbers saturate instead of wrapping
+            break;
+        }
     }
     return static_cast<int>(negative ? -n : n);
 }
 
 bool WriteProfileString(const std::filesystem::path& file, std::string_view section,
                         std::string_view key, std::string_view value) {
+    // A line break in a value would plant keys of its own in the file: the value ends there.
+    value = value.substr(0, value.find_first_of("\r\n"));
+    if (Trim(key).empty() || key.find_first_of("\r\n=") != std::string_view::npos ||
+        section.find_first_of("\r\n]") != std::string_view::npos)
+        return false;
+    std::lock_guard writeLock(g_writeMutex);
     ParsedFile parsed;
     std::string bytes;
     std::error_code ec;
     if (std::filesystem::exists(file, ec)) {
         if (!ReadWholeFile(file, bytes)) return false;
-        parsed = Parse(bytes);
+        // An empty file has no encoding of its own yet: it becomes a "Unicode" file.
+        if (!bytes.empty()) parsed = Parse(bytes);
     }
     std::string newLine = std::string(Trim(key)) + "=" + std::string(value);
     bool inSection = false, done = false;
@@ -336,6 +343,7 @@ bool WriteProfileString(const std::filesystem::path& file, std::string_view sect
 bool CopyProfileFile(const std::filesystem::path& from, const std::filesystem::path& to) {
     std::string bytes;
     if (!ReadWholeFile(from, bytes)) return false;
+    std::lock_guard writeLock(g_writeMutex);
     Forget(to);
     if (!WriteAtomically(to, bytes)) return false;
     std::error_code ec;

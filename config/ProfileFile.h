@@ -16,7 +16,7 @@ inline constexpr size_t kProfileValueLimit = 254;
 std::string ReadProfileString(const std::filesystem::path& file, std::string_view section,
                               std::string_view key, std::string_view defaultValue);
 
-// Reads an integer: the default when the key is missing; the leading decimal number of the
+// Reads an integer: the default when the key is missing or empty; the leading decimal number of the
 // value otherwise (0 when the value does not start with one).
 int ReadProfileInt(const std::filesystem::path& file, std::string_view section,
                    std::string_view key, int defaultValue);

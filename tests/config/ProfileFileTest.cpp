@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <thread>
+#include <vector>
 
 #include "config/ProfileFile.h"
 #include "tests/TempDir.h"
@@ -79,4 +81,57 @@ TEST(ProfileFile, WritesKeepEncodingAndOtherLines) {
     int files = 0;
     for (auto& e : std::filesystem::directory_iterator(dir.path())) files += e.is_regular_file();
     EXPECT_EQ(files, 3);
+}
+
+TEST(ProfileFile, RewrittenFileIsNeverServedStale) {
+    test::TempDir dir;
+    auto f = dir / "lang.ini";
+    // Same size, same second: only the content tells the two versions apart.
+    Write(f, "[Language]\nLan_1=English\n");
+    EXPECT_EQ(ReadProfileString(f, "Language", "Lan_1", ""), "English");
+    Write(f, "[Language]\nLan_1=Deutsch\n");
+    EXPECT_EQ(ReadProfileString(f, "Language", "Lan_1", ""), "Deutsch");
+    std::filesystem::remove(f);
+    EXPECT_EQ(ReadProfileString(f, "Language", "Lan_1", "gone"), "gone");
+}
+
+TEST(ProfileFile, WritesRefuseInjectionAndLoseNoConcurrentChange) {
+    test::TempDir dir;
+    auto f = dir / "s.ini";
+    ASSERT_TRUE(WriteProfileString(f, "info", "Language", "English\r\n[info]\r\nLangIndex=7"));
+    EXPECT_EQ(ReadProfileString(f, "info", "Language", ""), "English");
+    EXPECT_EQ(ReadProfileInt(f, "info", "LangIndex", -1), -1);
+    EXPECT_FALSE(WriteProfileString(f, "info", "a=b", "1"));
+    EXPECT_EQ(ReadProfileInt(f, "info", "a", -1), -1);
+
+    // Two threads writing different keys of one file: both keys survive.
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 2; ++t) {
+        writers.emplace_back([&, t] {
+            for (int i = 0; i < 20; ++i)
+                WriteProfileString(f, "info", "K" + std::to_string(t * 20 + i), "v");
+        });
+    }
+    for (auto& w : writers) w.join();
+    for (int k = 0; k < 40; ++k)
+        EXPECT_EQ(ReadProfileString(f, "info", "K" + std::to_string(k), ""), "v") << k;
+}
+
+TEST(ProfileFile, IntegersAndCopies) {
+    test::TempDir dir;
+    auto f = dir / "i.ini";
+    Write(f, "[info]\nA=-12abc\nB=abc\nC=99999999999\nD=\n");
+    EXPECT_EQ(ReadProfileInt(f, "info", "A", 5), -12);
+    EXPECT_EQ(ReadProfileInt(f, "info", "B", 5), 0);
+    EXPECT_EQ(ReadProfileInt(f, "info", "C", 5), 0x7FFFFFFF);
+    EXPECT_EQ(ReadProfileInt(f, "info", "D", 5), 5);
+
+    // A read-only source is copied into a writable working copy; a missing one is no copy.
+    std::filesystem::permissions(f, std::filesystem::perms::owner_read);
+    auto copy = dir / "copy.ini";
+    ASSERT_TRUE(CopyProfileFile(f, copy));
+    EXPECT_TRUE(WriteProfileString(copy, "info", "A", "1"));
+    EXPECT_EQ(ReadProfileInt(copy, "info", "A", 5), 1);
+    EXPECT_FALSE(CopyProfileFile(dir / "missing.ini", copy));
+    EXPECT_EQ(ReadProfileInt(copy, "info", "A", 5), 1);
 }
