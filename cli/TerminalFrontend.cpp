@@ -1,0 +1,97 @@
+#include "cli/TerminalFrontend.h"
+
+#include <unistd.h>
+
+#include <istream>
+#include <ostream>
+
+namespace framewise::cli {
+
+TerminalFrontend::TerminalFrontend(std::ostream& err, std::istream& in, bool interactive)
+    : m_err(err), m_in(in), m_interactive(interactive) {}
+
+bool TerminalFrontend::StdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
+
+void TerminalFrontend::SetStatusText(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    if (!m_quiet && !text.empty()) m_err << text << "\n";
+}
+
+void TerminalFrontend::SetProgressRange(int low, int high) {
+    std::lock_guard lock(m_mutex);
+    m_progressHigh = high > low ? high - low : 1;
+    m_lastPercent = -1;
+}
+
+void TerminalFrontend::SetProgressPos(int pos) {
+    std::lock_guard lock(m_mutex);
+    int percent = pos * 100 / m_progressHigh;
+    // One line per tenth keeps a long transfer readable in a log.
+    if (m_quiet || percent / 10 == m_lastPercent / 10) return;
+    m_lastPercent = percent;
+    m_err << percent << "%\n";
+}
+
+void TerminalFrontend::ShowProgress(bool) {}
+void TerminalFrontend::SetPictureTotalText(const std::string&) {}
+
+void TerminalFrontend::ShowMessage(const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    m_err << text << "\n";
+}
+
+void TerminalFrontend::ShowWarning(const std::string& title, const std::string& text) {
+    std::lock_guard lock(m_mutex);
+    m_err << title << ": " << text << "\n";
+}
+
+std::string TerminalFrontend::AskLine(const std::string& prompt) {
+    std::lock_guard lock(m_mutex);
+    m_err << prompt << std::flush;
+    std::string line;
+    std::getline(m_in, line);
+    return line;
+}
+
+bool TerminalFrontend::AskYesNo(const std::string& text) {
+    if (!m_interactive) return true;
+    std::string a = AskLine(text + " [y/n] ");
+    return !a.empty() && (a[0] == 'y' || a[0] == 'Y');
+}
+
+Answer TerminalFrontend::AskYesNoCancel(const std::string& text) {
+    if (!m_interactive) return Answer::Yes;
+    std::string a = AskLine(text + " [y/n/c] ");
+    if (!a.empty() && (a[0] == 'y' || a[0] == 'Y')) return Answer::Yes;
+    if (!a.empty() && (a[0] == 'n' || a[0] == 'N')) return Answer::No;
+    return Answer::Cancel;
+}
+
+std::optional<std::string> TerminalFrontend::ChooseFolder(const std::string& title) {
+    if (!m_interactive) return std::nullopt;
+    std::string a = AskLine(title + " (folder, empty to cancel): ");
+    if (a.empty()) return std::nullopt;
+    return a;
+}
+
+std::optional<std::string> TerminalFrontend::ChooseSaveFile(const std::string& defaultExtension,
+                                                            const std::string&) {
+    if (!m_interactive) return std::nullopt;
+    std::string a = AskLine("Save as (." + defaultExtension + ", empty to cancel): ");
+    if (a.empty()) return std::nullopt;
+    return a;
+}
+
+void TerminalFrontend::PostEvent(std::string_view name, long wParam) {
+    std::lock_guard lock(m_mutex);
+    m_events.emplace_back(std::string(name), wParam);
+}
+
+std::vector<std::pair<std::string, long>> TerminalFrontend::TakeEvents() {
+    std::lock_guard lock(m_mutex);
+    std::vector<std::pair<std::string, long>> events(m_events.begin(), m_events.end());
+    m_events.clear();
+    return events;
+}
+
+}  // namespace framewise::cli

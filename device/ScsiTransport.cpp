@@ -1,0 +1,7 @@
+#include "device/ScsiTransport.h"
+
+namespace framewise {
+
+ScsiTransport::~ScsiTransport() = default;
+
+}  // namespace framewise
