@@ -20,7 +20,8 @@ bool FlashModel::Allocate(const DeviceInfo& info) {
     try {
         m_deviceImage.assign(static_cast<size_t>(m_flashBytes), 0);
         m_pictureStore.assign(static_cast<size_t>(m_flashBytes), 0);
-        m_blockFlags.assign(static_cast<size_t>(m_flashSizeKB / 64), 0);
+        // A flash whose size is not a whole number of blocks still gets a flag for its last part.
+        m_blockFlags.assign(static_cast<size_t>((m_flashSizeKB + 63) / 64), 0);
     } catch (const std::bad_alloc&) {
         Release();
         return false;
