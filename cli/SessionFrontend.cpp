@@ -1,15 +1,50 @@
 #include "cli/SessionFrontend.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <iostream>
 #include <ostream>
 
 namespace framewise::cli {
 
 namespace {
+
 constexpr int kBarWidth = 30;
+
+// The picture decoder names each picture's sampling mode on standard output; a command's
+// standard output is its result (JSON for info --json), so those lines are dropped while the
+// album is read.
+class StdoutDiverted {
+  public:
+    StdoutDiverted() {
+        std::cout.flush();
+        std::fflush(stdout);
+        m_saved = ::dup(STDOUT_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_saved >= 0 && null >= 0) ::dup2(null, STDOUT_FILENO);
+        if (null >= 0) ::close(null);
+    }
+    ~StdoutDiverted() {
+        std::fflush(stdout);
+        if (m_saved < 0) return;
+        ::dup2(m_saved, STDOUT_FILENO);
+        ::close(m_saved);
+    }
+    StdoutDiverted(const StdoutDiverted&) = delete;
+    StdoutDiverted& operator=(const StdoutDiverted&) = delete;
+
+  private:
+    int m_saved = -1;
+};
+
+bool ReadWithoutDecoderLines(FrameSession& session) {
+    StdoutDiverted diverted;
+    return session.ReadAlbum();
 }
+
+}  // namespace
 
 SessionFrontend::SessionFrontend(std::ostream& err, bool bar)
     : TerminalFrontend(err, std::cin, TerminalFrontend::StdinIsTerminal()), m_out(err), m_bar(bar) {
@@ -93,7 +128,7 @@ int OpenFrameSession(Context& ctx, SessionFrontend& frontend, FrameSession& sess
         ctx.err << "framewise-cli: the picture frame could not be attached\n";
         return kExitFailure;
     }
-    const bool read = !readAlbum || session.ReadAlbum();
+    const bool read = !readAlbum || ReadWithoutDecoderLines(session);
     frontend.EndBar();
     if (!read) {
         ctx.err << "framewise-cli: reading the album from the frame failed\n";
