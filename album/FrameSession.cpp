@@ -157,15 +157,29 @@ bool FrameSession::Arrive() {
     return true;
 }
 
-bool FrameSession::ReadAlbum() {
-    if (!m_open || !m_connection->IsConnected()) return false;
+bool FrameSession::StartAlbumRead() {
+    // A read is due once per attach (the attach sets m_bReading); a second one would list
+    // the album twice.
+    if (!m_open || !m_connection->IsConnected() || m_worker.Running() || !m_state.m_bReading) {
+        return false;
+    }
     // What "DPFAttach" does: controls off, not ready, the read on the worker thread.
     m_context->EnableControls(false);
     m_state.m_bReady = false;
     m_state.m_bReadStopped = false;
-    if (!m_worker.Start([this] { m_reader->ReadAlbum(); })) return false;
+    if (m_worker.Start([this] { m_reader->ReadAlbum(); })) return true;
+    m_state.m_bReady = true;
+    return false;
+}
+
+void FrameSession::WaitForWorker() {
     m_worker.Join();
     HandleEvents();
+}
+
+bool FrameSession::ReadAlbum() {
+    if (!StartAlbumRead()) return false;
+    WaitForWorker();
     return !m_state.m_bReadStopped.load();
 }
 

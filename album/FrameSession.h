@@ -51,8 +51,13 @@ class FrameSession {
     // was attached ("DPFAttach"); the album image list is made for it then.
     bool Arrive();
     // What "DPFAttach" starts: the album read on the worker thread, waited for. True when the
-    // read ended without failure (all pictures stored, or an empty album).
+    // read ended without failure (all pictures stored, or an empty album). Runs once per
+    // attach: false when no read is due.
     bool ReadAlbum();
+    // The same without waiting (a window keeps running meanwhile); false when no read could
+    // start. WaitForWorker then waits and handles the events the worker posted.
+    bool StartAlbumRead();
+    void WaitForWorker();
     // Arrive, then ReadAlbum.
     bool AttachAndRead();
 

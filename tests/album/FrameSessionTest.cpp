@@ -97,6 +97,8 @@ TEST_F(FrameSessionTest, ReadsTheAlbumIntoFolderListAndSourcePaths) {
     EXPECT_FALSE(fs::exists(stray));
     ASSERT_TRUE(session->ReadAlbum());
     EXPECT_EQ(session->List().ItemCount(), 3);
+    EXPECT_FALSE(session->ReadAlbum());  // one read per attach: the album is not listed twice
+    EXPECT_EQ(session->List().ItemCount(), 3);
 
     session->Close();
     EXPECT_FALSE(fs::exists(folder.FilePath(1)));
