@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 
 #include "TempDir.h"
 #include "album/AlbumListModel.h"
@@ -141,6 +143,27 @@ TEST_F(AlbumListModelTest, WithoutImageListOrFolder) {
     idle.RefreshAlbumList(true, true, 1);
     EXPECT_EQ(idle.ItemCount(), 0);
     EXPECT_EQ(nowhere.AlbumNameCount(), 0u);
+}
+
+TEST_F(AlbumListModelTest, GrowsOnAWorkerWhileAViewReads) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        for (int n = 1; n <= 40; ++n) Append(n);
+        done = true;
+    });
+    // The view reads as the listener would make it: every snapshot is consistent.
+    while (!done) {
+        const auto items = model.Items();
+        int selected = 0;
+        for (size_t i = 0; i < items.size(); ++i) {
+            EXPECT_EQ(items[i].name, AlbumFolder::FileName(static_cast<int>(i) + 1));
+            selected += items[i].selected;
+        }
+        EXPECT_LE(selected, 1);
+    }
+    worker.join();
+    EXPECT_EQ(model.ItemCount(), 40);
+    EXPECT_EQ(model.SelectedIndices(), std::vector<int>{39});
 }
 
 TEST_F(AlbumListModelTest, SelectionOperationsIgnoreBadIndexes) {

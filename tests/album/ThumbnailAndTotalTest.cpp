@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "TempDir.h"
+#include "album/AlbumThumbnail.h"
 #include "album/PictureTotal.h"
 #include "album/ThumbnailScale.h"
+#include "codec/BmpFile.h"
 
 namespace framewise {
 namespace {
@@ -32,6 +37,27 @@ TEST(AreaScale, AveragesTheCoveredAreaTopDown) {
 
     EXPECT_TRUE(AreaScaleToRgb(bgr.data(), 4, 2, 11, 2, 1).empty());  // stride too short
     EXPECT_TRUE(AreaScaleToRgb(bgr.data(), 4, 2, 12, 0, 1).empty());
+}
+
+TEST(AlbumThumbnail, LoadsTheAlbumFileTopRowFirst) {
+    test::TempDir dir;
+    // 4 × 4, stride 12: the top two rows (last in the file) red, the bottom two blue.
+    std::vector<uint8_t> rows(48, 0);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x)
+            rows[static_cast<size_t>(y * 12 + x * 3 + (y < 2 ? 0 : 2))] = 255;
+    }
+    ASSERT_TRUE(WriteBmp24(dir / "0001.bmp", 4, 4, rows.data(), 0));
+    const auto thumb = LoadAlbumThumbnail(dir / "0001.bmp", 2, 2);
+    ASSERT_EQ(thumb.size(), 12u);
+    EXPECT_EQ((std::vector<uint8_t>(thumb.begin(), thumb.begin() + 3)),
+              (std::vector<uint8_t>{255, 0, 0}));
+    EXPECT_EQ((std::vector<uint8_t>(thumb.begin() + 6, thumb.begin() + 9)),
+              (std::vector<uint8_t>{0, 0, 255}));
+
+    std::ofstream(dir / "0002.bmp", std::ios::binary) << "BM but nothing more";
+    EXPECT_TRUE(LoadAlbumThumbnail(dir / "0002.bmp", 2, 2).empty());
+    EXPECT_TRUE(LoadAlbumThumbnail(dir / "0003.bmp", 2, 2).empty());
 }
 
 TEST(PictureTotal, TheThreeForms) {
