@@ -8,6 +8,7 @@
 #include "codec/BmpFile.h"
 #include "codec/InverseDct.h"
 #include "codec/JpegTables.h"
+#include "codec/Vectorize.h"
 
 namespace framewise {
 
@@ -20,27 +21,33 @@ inline uint32_t Be16(const uint8_t* p) { return (p[0] << 8) | p[1]; }
 inline uint8_t Clamp(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
 
 // Fixed-point YCbCr to BGR with 10 fraction bits, one MCU into the picture buffer. Chroma
-// samples are replicated over the pixels they cover (hShift/vShift 1 = halved).
-void ConvertMcu(const uint8_t (*y)[64], const uint8_t* cb, const uint8_t* cr, int mcuWidth,
-                int mcuHeight, int hShift, int vShift, uint8_t* dst, size_t stride) {
-    const int blocksAcross = mcuWidth / 8;
+// samples are replicated over the pixels they cover (kHShift 1: halved horizontally; vShift 1:
+// halved vertically). Each line is widened into plain arrays first so the arithmetic runs as
+// one vector loop.
+template <int kMcuWidth, int kHShift>
+FRAMEWISE_VECTOR_KERNEL void ConvertMcu(const uint8_t (*y)[64], const uint8_t* cb, const uint8_t* cr,
+                                        int mcuHeight, int vShift, uint8_t* dst, size_t stride) {
+    constexpr int kBlocksAcross = kMcuWidth / 8;
     for (int row = 0; row < mcuHeight; ++row) {
-        uint8_t* d = dst + row * stride;
         const uint8_t* cbl = cb + (row >> vShift) * 8;
         const uint8_t* crl = cr + (row >> vShift) * 8;
-        for (int half = 0; half < blocksAcross; ++half) {
-            const uint8_t* yl = y[(row >> 3) * blocksAcross + half] + (row & 7) * 8;
-            uint8_t* o = d + half * 24;
-            for (int x = 0; x < 8; ++x) {
-                int32_t yy = 1024 * yl[x] + 512;
-                int32_t c = (half * 8 + x) >> hShift;
-                int32_t b = cbl[c] - 128;
-                int32_t r = crl[c] - 128;
-                o[3 * x] = Clamp((yy + 1815 * b) >> 10);
-                o[3 * x + 1] = Clamp((yy - 352 * b - 731 * r) >> 10);
-                o[3 * x + 2] = Clamp((yy + 1436 * r) >> 10);
-            }
+        int32_t yv[kMcuWidth], cbv[kMcuWidth], crv[kMcuWidth];
+        for (int half = 0; half < kBlocksAcross; ++half) {
+            const uint8_t* yl = y[(row >> 3) * kBlocksAcross + half] + (row & 7) * 8;
+            for (int x = 0; x < 8; ++x) yv[half * 8 + x] = yl[x];
         }
+        for (int x = 0; x < kMcuWidth; ++x) {
+            cbv[x] = cbl[x >> kHShift] - 128;
+            crv[x] = crl[x >> kHShift] - 128;
+        }
+        uint8_t bgr[kMcuWidth * 3];
+        for (int x = 0; x < kMcuWidth; ++x) {
+            int32_t yy = 1024 * yv[x] + 512;
+            bgr[3 * x] = Clamp((yy + 1815 * cbv[x]) >> 10);
+            bgr[3 * x + 1] = Clamp((yy - 352 * cbv[x] - 731 * crv[x]) >> 10);
+            bgr[3 * x + 2] = Clamp((yy + 1436 * crv[x]) >> 10);
+        }
+        std::memcpy(dst + row * stride, bgr, sizeof bgr);
     }
 }
 
@@ -330,10 +337,12 @@ bool JpegDecoder::decode(const uint8_t* data, size_t size, int expectedWidth, in
                 if (!decodeBlock(bits, *dc[0], *ac[0], predY, dequant[0], yS[b])) return false;
             bits.alignToByte();
             if (bits.consumedBits() > totalBits) return false;  // data ended early
-            ConvertMcu(yS, cbS, crS, mcuWidth, mcuHeight, mode & 1, mode >> 1,
-                       out.bgr.data() + static_cast<size_t>(my) * mcuHeight * gridStride +
-                           static_cast<size_t>(mx) * mcuWidth * 3,
-                       gridStride);
+            uint8_t* at = out.bgr.data() + static_cast<size_t>(my) * mcuHeight * gridStride +
+                          static_cast<size_t>(mx) * mcuWidth * 3;
+            if (mode & 1)
+                ConvertMcu<16, 1>(yS, cbS, crS, mcuHeight, mode >> 1, at, gridStride);
+            else
+                ConvertMcu<8, 0>(yS, cbS, crS, mcuHeight, mode >> 1, at, gridStride);
         }
     }
     // Keep the picture's own width and height: rows move down in place.
