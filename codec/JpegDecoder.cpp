@@ -164,6 +164,17 @@ bool JpegDecoder::buildHuffman(HuffmanTable& t, const uint8_t* counts, const uin
         code <<= 1;
     }
     t.maxCode[17] = 0x7FFFFFFF;
+    // Run/size pairs whose code and value bits together fit the 9-bit look-up (end of block
+    // and sixteen zeros, of size 0, stay on the symbol path).
+    for (int p = 0; p < 512; ++p) {
+        uint16_t e = t.fast[p];
+        if (!e) continue;
+        int len = e >> 8, rs = e & 0xFF, size = rs & 15;
+        if (size == 0 || len + size > 9) continue;
+        int32_t v = (p >> (9 - len - size)) & ((1 << size) - 1);
+        if (v < (1 << (size - 1))) v = v - (1 << size) + 1;
+        t.fastAc[p] = static_cast<int32_t>(static_cast<uint32_t>(v) << 16) | ((rs >> 4) << 8) | (len + size);
+    }
     t.defined = true;
     return true;
 }
@@ -220,27 +231,47 @@ bool JpegDecoder::readTables(const uint8_t* data, size_t size, size_t& pos) {
 
 bool JpegDecoder::decodeBlock(BitReader& bits, const HuffmanTable& dc, const HuffmanTable& ac,
                               int16_t& predictor, const uint16_t* dequant, uint8_t* samples) {
-    alignas(32) int16_t coef[64] = {};
+    // Only the positions this block writes are cleared again afterwards, on every way out.
+    int16_t* const coef = m_coef;
+    uint8_t written[64];
+    int writtenCount = 0;
+    auto fail = [&]() {
+        for (int i = 0; i < writtenCount; ++i) coef[written[i]] = 0;
+        return false;
+    };
     int s = bits.symbol(dc);
     if (s < 0 || s > 15) return false;
     predictor = static_cast<int16_t>(predictor + bits.extend(s));
     coef[0] = predictor;
     bool anyAc = false;
     for (int k = 1; k < 64;) {
-        int rs = bits.symbol(ac);
-        if (rs < 0) return false;
-        int run = rs >> 4, size = rs & 15;
-        if (size == 0) {
-            if (run == 0) break;  // end of block
-            if (run == 15) {      // sixteen zeros
-                k += 16;
-                continue;
+        if (bits.nbits < 32) bits.refill();
+        int32_t f = ac.fastAc[bits.acc >> 55];
+        int run, size;
+        int32_t v;
+        if (f) {
+            bits.consume(f & 0xFF);
+            run = (f >> 8) & 15;
+            v = f >> 16;
+        } else {
+            int rs = bits.symbol(ac);
+            if (rs < 0) return fail();
+            run = rs >> 4;
+            size = rs & 15;
+            if (size == 0) {
+                if (run == 0) break;  // end of block
+                if (run == 15) {      // sixteen zeros
+                    k += 16;
+                    continue;
+                }
             }
+            v = bits.extend(size);
         }
         k += run;
         if (k > 63) k = 63;
-        int32_t v = bits.extend(size);
-        coef[kZigZag[k]] = static_cast<int16_t>(v);
+        const int n = kZigZag[k];
+        coef[n] = static_cast<int16_t>(v);
+        written[writtenCount++] = static_cast<uint8_t>(n);
         anyAc |= v != 0;
         ++k;
     }
@@ -248,6 +279,8 @@ bool JpegDecoder::decodeBlock(BitReader& bits, const HuffmanTable& dc, const Huf
         InverseDct(coef, dequant, samples);
     else
         InverseDctDcOnly(coef[0], dequant, samples);
+    fail();
+    coef[0] = 0;
     return true;
 }
 
