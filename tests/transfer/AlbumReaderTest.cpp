@@ -1,4 +1,5 @@
 #include "TransferTestSupport.h"
+#include "transfer/TransferWorker.h"
 
 namespace framewise::test {
 namespace {
@@ -148,7 +149,9 @@ TEST(AlbumReader, AnUnplugMidReadLeavesAUsableStateAndARetryReadsEverything) {
 
     rig.frame->Plug();
     rig.album->Empty();
-    ASSERT_TRUE(rig.reader->RetryRead());
+    TransferWorker worker;
+    ASSERT_TRUE(rig.reader->StartRead(worker));
+    worker.Join();
     EXPECT_EQ(rig.album->Files().size(), 4u);
     EXPECT_EQ(FileRows(rig.album->Path(4)), ExpectedRows(rig.decoder, pictures[3], 128, 128));
     EXPECT_FALSE(rig.state.m_bReadStopped);
