@@ -104,6 +104,11 @@ int Main(int argc, char** argv, std::ostream& out, std::ostream& err) {
     for (const auto& c : Table()) {
         if (c.name != name) continue;
         Context ctx{global, std::vector<std::string>(argv + i, argv + argc), out, err};
+        if (TakeFlag(ctx.args, "--help") || TakeFlag(ctx.args, "-h")) {
+            out << "Usage: framewise-cli [global options] " << c.synopsis << "\n  " << c.summary
+                << "\n";
+            return kExitOk;
+        }
         return c.run(ctx);
     }
     err << "framewise-cli: unknown command " << name << " (see --help)\n";

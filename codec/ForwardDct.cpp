@@ -3,6 +3,8 @@
 // scale in. Constants are 256 times the factors; products are shifted right without rounding.
 #include "codec/ForwardDct.h"
 
+#include "codec/Vectorize.h"
+
 namespace framewise {
 
 namespace {
@@ -58,7 +60,7 @@ inline void Pass(const int32_t* in, int32_t* out) {
 }
 }  // namespace
 
-void ForwardDct(int32_t* block) {
+FRAMEWISE_VECTOR_KERNEL void ForwardDct(int32_t* block) {
     alignas(32) int32_t rows[64];
     Pass<1, 8>(block, rows);   // rows: element k of row l at l * 8 + k
     Pass<8, 1>(rows, block);   // columns, in place into the caller's block

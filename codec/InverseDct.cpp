@@ -5,6 +5,8 @@
 // gives the same result; the whole-block DC-only case is taken out by InverseDctDcOnly.
 #include "codec/InverseDct.h"
 
+#include "codec/Vectorize.h"
+
 namespace framewise {
 
 namespace {
@@ -63,7 +65,7 @@ inline uint8_t Descale(int32_t x) {
 }
 }  // namespace
 
-void InverseDct(const int16_t* coef, const uint16_t* dequant, uint8_t* samples) {
+FRAMEWISE_VECTOR_KERNEL void InverseDct(const int16_t* coef, const uint16_t* dequant, uint8_t* samples) {
     alignas(32) int16_t in[64];
     for (int i = 0; i < 64; ++i) in[i] = Dequantize(coef[i], dequant[i]);
     alignas(32) int16_t cols[64];

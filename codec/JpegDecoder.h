@@ -48,6 +48,9 @@ private:
         std::array<int32_t, 18> maxCode{};    // last code of each length, -1 when none
         std::array<int32_t, 17> valOffset{};  // symbol index of a code = code + valOffset
         std::array<uint8_t, 256> symbols{};
+        // AC tables: a code and its value bits that fit in 9 bits resolve together:
+        // (value << 16) | (run << 8) | bits used; 0 = take the symbol path.
+        std::array<int32_t, 512> fastAc{};
     };
     struct BitReader;
 
@@ -57,6 +60,8 @@ private:
                      int16_t& predictor, const uint16_t* dequant, uint8_t* samples);
 
     uint16_t m_width = 0;
+    // Coefficients of the block being decoded; all zero between blocks.
+    alignas(32) int16_t m_coef[64] = {};
     std::array<std::array<uint16_t, 64>, 2> m_dequant{};
     std::array<bool, 2> m_quantDefined{};
     std::array<HuffmanTable, 4> m_huffman;  // 0 DC lum, 1 DC chroma, 2 AC lum, 3 AC chroma

@@ -13,15 +13,17 @@ std::string Look(const Language& language, const KeyedText& t) {
     return language.Tr(t.key, t.englishDefault);
 }
 
-std::string SubmenuKey(int n) { return "SUBMENU_" + std::to_string(n); }
+std::string SubmenuKey(int n) {
+    return "SUBMENU_" + std::to_string(n);
+}
 }  // namespace
 
 LanguageMenu BuildLanguageMenu(const Language& language, Frontend& frontend) {
     LanguageMenu menu;
     menu.caption = language.Tr("LANGUAGE_MENU", "");
     if (menu.caption.empty()) {
-        frontend.ShowMessage(FormatText("Item %s is not exist in LanguageUnicode.ini file!",
-                                        "LANGUAGE_MENU"));
+        frontend.ShowMessage(
+            FormatText("Item %s is not exist in LanguageUnicode.ini file!", "LANGUAGE_MENU"));
         return menu;
     }
     int count = language.LanguageCount();
@@ -73,16 +75,16 @@ LanguageSwitch ApplyLanguage(int commandId, Language& language, const Settings& 
         return s;
     s.applied = true;
     language.SetLangIndex(index);
-    s.aboutMenuText = language.Tr("ABOUT_SYSMENU", "About") + " " + std::string(windowTitle) +
-                      "(&A)...";
+    s.aboutMenuText =
+        language.Tr("ABOUT_SYSMENU", "About") + " " + std::string(windowTitle) + "(&A)...";
     s.captions = ApplyCaptions(language, settings, state);
     s.tooltips = ApplyTooltips(language, state.m_bCropNext);
     s.menuCaption = language.Tr("LANGUAGE_MENU", "Language");
     for (int n = 1; n <= count; ++n) {
         std::string text = language.Tr(SubmenuKey(n), "");
         if (text.empty()) {
-            frontend.ShowMessage(FormatText("Item %s is not exist in the LanguageUnicode.ini file.",
-                                            SubmenuKey(n)));
+            frontend.ShowMessage(
+                FormatText("Item %s is not exist in the LanguageUnicode.ini file.", SubmenuKey(n)));
             return s;
         }
         s.entries.push_back({kCmdFirstLanguage - 1 + n, std::move(text), n - 1 == index});

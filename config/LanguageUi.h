@@ -58,13 +58,13 @@ Captions ApplyCaptions(const Language& language, const Settings& settings,
 std::vector<ControlText> ApplyTooltips(const Language& language, bool cropNext);
 
 struct LanguageSwitch {
-    bool applied = false;         // false: the id named no listed language; nothing changed
-    std::string aboutMenuText;    // "%s %s(&A)..." with ABOUT_SYSMENU and the window title
+    bool applied = false;       // false: the id named no listed language; nothing changed
+    std::string aboutMenuText;  // "%s %s(&A)..." with ABOUT_SYSMENU and the window title
     Captions captions;
     std::vector<ControlText> tooltips;
-    std::string menuCaption;      // LANGUAGE_MENU of the new language, default "Language"
+    std::string menuCaption;  // LANGUAGE_MENU of the new language, default "Language"
     std::vector<LanguageMenuEntry> entries;  // texts and check marks, up to a missing key
-    bool written = false;         // LangIndex and Language were written to the start-up file
+    bool written = false;  // LangIndex and Language were written to the start-up file
 };
 
 // Switches to the language of menu command id (9002 + index): sets LangIndex, looks up

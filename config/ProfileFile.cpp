@@ -46,8 +46,8 @@ std::string Utf16LeToUtf8(const std::string& bytes, size_t start) {
     std::string out;
     out.reserve(bytes.size() / 2);
     for (size_t i = start; i + 1 < bytes.size(); i += 2) {
-        char32_t u = static_cast<unsigned char>(bytes[i]) |
-                     (static_cast<unsigned char>(bytes[i + 1]) << 8);
+        char32_t u =
+            static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
         if (u >= 0xD800 && u < 0xDC00 && i + 3 < bytes.size()) {
             char32_t lo = static_cast<unsigned char>(bytes[i + 2]) |
                           (static_cast<unsigned char>(bytes[i + 3]) << 8);
@@ -110,7 +110,9 @@ std::string Lower(std::string_view s) {
     return out;
 }
 
-bool SameName(std::string_view a, std::string_view b) { return Lower(Trim(a)) == Lower(Trim(b)); }
+bool SameName(std::string_view a, std::string_view b) {
+    return Lower(Trim(a)) == Lower(Trim(b));
+}
 
 bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes) {
     std::ifstream in(file, std::ios::binary);
@@ -234,7 +236,7 @@ bool FindValue(const ParsedFile& parsed, std::string_view section, std::string_v
 bool WriteAtomically(const std::filesystem::path& file, const std::string& bytes) {
     std::filesystem::path tmp = file;
     tmp += ".tmp-" + std::to_string(::getpid());
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) return false;
     size_t done = 0;
     while (done < bytes.size()) {
@@ -332,9 +334,15 @@ bool WriteProfileString(const std::filesystem::path& file, std::string_view sect
     for (const auto& line : parsed.lines) text += line + (parsed.crlf ? "\r\n" : "\n");
     std::string out;
     switch (parsed.encoding) {
-        case Encoding::Utf16Le: out = "\xFF\xFE" + Utf8ToUtf16Le(text); break;
-        case Encoding::Utf8Bom: out = "\xEF\xBB\xBF" + text; break;
-        case Encoding::Utf8: out = text; break;
+        case Encoding::Utf16Le:
+            out = "\xFF\xFE" + Utf8ToUtf16Le(text);
+            break;
+        case Encoding::Utf8Bom:
+            out = "\xEF\xBB\xBF" + text;
+            break;
+        case Encoding::Utf8:
+            out = text;
+            break;
     }
     Forget(file);
     return WriteAtomically(file, out);
@@ -347,8 +355,9 @@ bool CopyProfileFile(const std::filesystem::path& from, const std::filesystem::p
     Forget(to);
     if (!WriteAtomically(to, bytes)) return false;
     std::error_code ec;
-    std::filesystem::permissions(to, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::permissions(
+        to, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+        std::filesystem::perm_options::add, ec);
     return true;
 }
 

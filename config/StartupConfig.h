@@ -15,7 +15,7 @@ class Language;
 class Settings;
 
 class StartupConfig {
-public:
+  public:
     // dataFolder holds the shipped StartInfoUnicode.ini and LanguageUnicode.ini.
     StartupConfig(std::filesystem::path dataFolder, WorkPaths paths)
         : m_dataFolder(std::move(dataFolder)), m_paths(std::move(paths)) {}
@@ -33,15 +33,15 @@ public:
     void Run(Settings& settings, Language& language, Frontend& frontend);
 
     // What the run found.
-    int m_nJpgQuality = 90;               // JpgQuality of the shipped file
-    std::string m_strTitle = "Framewise"; // the window title (Titlename)
-    std::string m_strProgressCtrl = "ON"; // ProgressCtrl: "OFF" hides the bar between transfers
-    std::string m_strCorpLink;            // CorpLink: the About box's link line
-    int m_nPreviousLanguageCount = 0;     // languages of the working copy left by an earlier run
-    int m_nLanguageCount = 0;             // languages of the fresh copy
-    bool m_bFirstRun = false;             // there was no working start-up file
-    bool m_bStartupReset = false;         // the working start-up file was replaced by the shipped
-    LanguageMenu m_menu;                  // the context menu as built
+    int m_nJpgQuality = 90;                // JpgQuality of the shipped file
+    std::string m_strTitle = "Framewise";  // the window title (Titlename)
+    std::string m_strProgressCtrl = "ON";  // ProgressCtrl: "OFF" hides the bar between transfers
+    std::string m_strCorpLink;             // CorpLink: the About box's link line
+    int m_nPreviousLanguageCount = 0;      // languages of the working copy left by an earlier run
+    int m_nLanguageCount = 0;              // languages of the fresh copy
+    bool m_bFirstRun = false;              // there was no working start-up file
+    bool m_bStartupReset = false;          // the working start-up file was replaced by the shipped
+    LanguageMenu m_menu;                   // the context menu as built
 
     const std::filesystem::path& DataFolder() const { return m_dataFolder; }
     const WorkPaths& Paths() const { return m_paths; }
@@ -51,7 +51,7 @@ public:
     // The window caption: "Framewise" of the template replaced by the title.
     std::string WindowCaption(std::string_view templateCaption = "Framewise") const;
 
-private:
+  private:
     std::filesystem::path m_dataFolder;
     WorkPaths m_paths;
     bool m_systemLanguageKnown = true;

@@ -58,24 +58,34 @@ constexpr std::array kMessages{
     KeyedText{0, "NOPICS_TIPS", "No photos in device!"},
     KeyedText{0, "WARN_TIPS", "Don't pullout USB cable \nwhile reading or writing!"},
     KeyedText{0, "READVERIFY_TIPS", "Cannot read the verify value from the DPF!"},
-    KeyedText{0, "VERIFYINDEX_TIPS", "Verify index failed! Please insert the Device and try again!"},
+    KeyedText{0, "VERIFYINDEX_TIPS",
+              "Verify index failed! Please insert the Device and try again!"},
     KeyedText{0, "DOWNLOADING_TIPS", "Sending"},
     KeyedText{0, "DOWNFINISH_TIPS", "Finished!"},
     KeyedText{0, "READFINISH_TIPS", "Reading Finished!"},
-    KeyedText{0, "WRITEINPROTECT_TIPS", "Download address wrong!It should not write in the protected address!"},
+    KeyedText{0, "WRITEINPROTECT_TIPS",
+              "Download address wrong!It should not write in the protected address!"},
     KeyedText{0, "SENDING_TIPS", "Sending data, Please operate after sending finished!"},
     KeyedText{0, "STOP_TIPS_1", "Stop download and quit?"},
     KeyedText{0, "STOPDOWNLOAD_TIPS", "Stopping……"},
-    KeyedText{0, "EXIT_TIPS_1", "The pictures in the Preview Album are not synchronized with the Watch. Do you really want to quit (and NOT download)?"},
+    KeyedText{0, "EXIT_TIPS_1",
+              "The pictures in the Preview Album are not synchronized with the Watch. Do you "
+              "really want to quit (and NOT download)?"},
     KeyedText{0, "EXIT_TIPS_2", "Really want to quit?"},
     KeyedText{0, "DELETE_TIPS_1", "Please select at least a pic before you delete it!"},
     KeyedText{0, "DELETE_TIPS_2", "Delete the selected photo(s)?"},
     KeyedText{0, "MOVE_TIPS_1", "Please select one pic only!"},
-    KeyedText{0, "MEMFULL_TIPS_1", "The maximum number of images has been reached.  Delete some images before adding any more."},
+    KeyedText{0, "MEMFULL_TIPS_1",
+              "The maximum number of images has been reached.  Delete some images before adding "
+              "any more."},
     KeyedText{0, "PICDESTROY_TIPS", "The picture is destroyed!"},
-    KeyedText{0, "SYSTEMCOLOR_TIPS", "The color quality of the system is less than 16 bit, the application cannot use in this situation!"},
+    KeyedText{0, "SYSTEMCOLOR_TIPS",
+              "The color quality of the system is less than 16 bit, the application cannot use in "
+              "this situation!"},
     KeyedText{0, "SAVE_TIPS_1", "You should select one pic at least!"},
-    KeyedText{0, "SAVE_TIPS_2", "Want to save as BMP files, please select Yes, else if you want to save as JPG files, please select NO!"},
+    KeyedText{0, "SAVE_TIPS_2",
+              "Want to save as BMP files, please select Yes, else if you want to save as JPG "
+              "files, please select NO!"},
     KeyedText{0, "SAVEBMPDIR_TIPS", "Choose Save BMP Directory"},
     KeyedText{0, "SAVEJPGDIR_TIPS", "Choose Save JPG Directory"},
     KeyedText{0, "SAVEPICFINISH_TIPS", "All pics were saved!"},
@@ -98,18 +108,26 @@ constexpr std::array kBuiltIn{
 
 }  // namespace
 
-std::span<const KeyedText> CaptionTable() { return kCaptions; }
+std::span<const KeyedText> CaptionTable() {
+    return kCaptions;
+}
 
-std::span<const KeyedText> MessageTable() { return kMessages; }
+std::span<const KeyedText> MessageTable() {
+    return kMessages;
+}
 
-KeyedText RectCaption(bool cropNext) { return cropNext ? kDrawRect : kClearRect; }
+KeyedText RectCaption(bool cropNext) {
+    return cropNext ? kDrawRect : kClearRect;
+}
 
 std::span<const KeyedText> TooltipTable(bool cropNext) {
     if (cropNext) return kTooltips<kDrawRectTip>;
     return kTooltips<kClearRectTip>;
 }
 
-KeyedText RectTooltip(bool cropNext) { return cropNext ? kDrawRectTip : kClearRectTip; }
+KeyedText RectTooltip(bool cropNext) {
+    return cropNext ? kDrawRectTip : kClearRectTip;
+}
 
 std::string_view BuiltInText(BuiltInMessage message, bool chinese) {
     const auto& text = kBuiltIn[static_cast<size_t>(message)];

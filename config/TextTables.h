@@ -11,8 +11,8 @@ namespace framewise {
 class Language;
 
 struct KeyedText {
-    int controlId;                  // a ControlId; 0 for texts that belong to no single control
-    std::string_view key;           // key in the language's section
+    int controlId;         // a ControlId; 0 for texts that belong to no single control
+    std::string_view key;  // key in the language's section
     std::string_view englishDefault;
 };
 
@@ -38,11 +38,11 @@ std::span<const KeyedText> MessageTable();
 
 // The built-in messages that exist in English and Chinese only.
 enum class BuiltInMessage {
-    SaveFileFailed,      // "Save %s file failed!"
-    FileExists,          // "File %s existed, want to over write?"
-    CannotOpenFile,      // "Cannot open file %s!"
-    VerifyAfterWrite,    // "Verify failed after write %d length data at address %l B!"
-    DpfNotForDevice,     // "The dpf file %s is not suit for the size of this Device!"
+    SaveFileFailed,    // "Save %s file failed!"
+    FileExists,        // "File %s existed, want to over write?"
+    CannotOpenFile,    // "Cannot open file %s!"
+    VerifyAfterWrite,  // "Verify failed after write %d length data at address %l B!"
+    DpfNotForDevice,   // "The dpf file %s is not suit for the size of this Device!"
 };
 std::string_view BuiltInText(BuiltInMessage message, bool chinese);
 // The form for the current language (Chinese when its name contains "Chinese").

@@ -91,7 +91,7 @@ class DeviceLink : public DeviceChannel {
     std::string m_vendor;
     std::string m_product;
     DeviceMonitor m_monitor;
-    bool m_started = false;
+    std::atomic<bool> m_started{false};
 };
 
 }  // namespace framewise

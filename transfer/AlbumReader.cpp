@@ -4,6 +4,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "transfer/TransferWorker.h"
+
 namespace framewise {
 
 using namespace flash;
@@ -23,9 +25,13 @@ void AlbumReader::ReadFailed() {
     m_connection.Context().ResetProgress();
 }
 
-bool AlbumReader::RetryRead() {
+bool AlbumReader::CanRetry() const {
+    const AppState& state = m_connection.Context().state;
+    return state.m_bReady && state.m_bReadStopped && m_connection.IsConnected();
+}
+
+void AlbumReader::PrepareRetry() {
     AppState& state = m_connection.Context().state;
-    if (!state.m_bReady || !state.m_bReadStopped || !m_connection.IsConnected()) return false;
     FlashModel& model = m_connection.Model();
     std::fill(model.DeviceImage().begin(), model.DeviceImage().end(), 0);
     std::fill(model.PictureStore().begin(), model.PictureStore().end(), 0);
@@ -34,8 +40,25 @@ bool AlbumReader::RetryRead() {
     state.m_bReadStopped = false;
     state.m_bReady = false;
     state.m_bReading = true;
+}
+
+bool AlbumReader::StartRead(TransferWorker& worker) {
+    TransferContext& ctx = m_connection.Context();
+    if (!m_connection.IsConnected() || worker.Running()) return false;
+    if (ctx.state.m_bReadStopped) {
+        if (!CanRetry()) return false;
+        PrepareRetry();
+    }
+    ctx.EnableControls(false);
+    ctx.state.m_bReady = false;
+    return worker.Start([this] { ReadAlbum(); });
+}
+
+bool AlbumReader::RetryRead() {
+    if (!CanRetry()) return false;
+    PrepareRetry();
     ReadAlbum();
-    return !state.m_bReadStopped;
+    return !m_connection.Context().state.m_bReadStopped;
 }
 
 void AlbumReader::ReadAlbum() {

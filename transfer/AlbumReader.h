@@ -10,9 +10,16 @@
 
 namespace framewise {
 
+class TransferWorker;
+
 class AlbumReader {
   public:
     AlbumReader(DeviceConnection& connection, AlbumSink& sink, JpegDecoder& decoder);
+
+    // What the window does on "DPFAttach": controls off, not ready, the read on the worker
+    // thread. After a failed read (m_bReadStopped) it reads afresh, as RetryRead does. False when
+    // the worker is busy or no frame is attached.
+    bool StartRead(TransferWorker& worker);
 
     // The whole read. Ends with "FinishThread" (pictures read), the empty-album path (controls
     // enabled, no event) or a failure (m_bReadStopped set, m_bReady set again so that the
@@ -30,6 +37,8 @@ class AlbumReader {
     int NextAlbumNumber() const { return m_nextAlbumNumber; }
 
   private:
+    bool CanRetry() const;
+    void PrepareRetry();
     void ReadFailed();
 
     DeviceConnection& m_connection;

@@ -11,7 +11,8 @@ TEST(DeviceKeys, ChangedThumbnailKeyResetsTheWorkingFileAndLangIndex) {
     Settings settings(dir / "shipped.ini");
     settings.SetCurrent(dir / "work.ini");
     const std::string shipped =
-        "[info]\r\nLangIndex=0\r\nThumbWidth=64\r\nThumbColumn=3\r\nSThumbWidth=48\r\nSThumbColumn=3\r\n";
+        "[info]\r\nLangIndex=0\r\nThumbWidth=64\r\nThumbColumn=3\r\nSThumbWidth=48\r\nSThumbColumn="
+        "3\r\n";
     test::WriteUnicodeIni(dir / "shipped.ini", shipped);
     test::WriteUnicodeIni(dir / "work.ini", shipped);
     settings.WriteText("info", "LangIndex", "3");
@@ -23,8 +24,9 @@ TEST(DeviceKeys, ChangedThumbnailKeyResetsTheWorkingFileAndLangIndex) {
     EXPECT_EQ(settings.ReadInt("info", "LangIndex", -1), 3);
 
     // A new ThumbWidth beside the program: the working copy starts again from it.
-    test::WriteUnicodeIni(dir / "shipped.ini", "[info]\r\nLangIndex=0\r\nThumbWidth=96\r\n"
-                                              "ThumbColumn=3\r\nSThumbWidth=48\r\nSThumbColumn=3\r\n");
+    test::WriteUnicodeIni(dir / "shipped.ini",
+                          "[info]\r\nLangIndex=0\r\nThumbWidth=96\r\n"
+                          "ThumbColumn=3\r\nSThumbWidth=48\r\nSThumbColumn=3\r\n");
     keys = ReadThumbnailKeysAtAttach(settings);
     EXPECT_EQ(keys.thumbWidth, 96);
     EXPECT_EQ(keys.sThumbWidth, 48);

@@ -43,7 +43,8 @@ const char* kTwoLanguages =
 
 TEST(Language, ListStopsAtTenOrAtTheFirstEmptyName) {
     std::string eleven = "[Language]\r\n";
-    for (int n = 1; n <= 11; ++n) eleven += "Lan_" + std::to_string(n) + "=L" + std::to_string(n) + "\r\n";
+    for (int n = 1; n <= 11; ++n)
+        eleven += "Lan_" + std::to_string(n) + "=L" + std::to_string(n) + "\r\n";
     Fixture f(eleven);
     EXPECT_EQ(f.language.LanguageCount(), 10);
     EXPECT_EQ(f.language.Languages().back(), "L10");
@@ -115,17 +116,20 @@ TEST(LanguageUi, SwitchingLanguageRenamesChecksAndRecords) {
     EXPECT_EQ(f.Text(e.tooltips, kIdRect), "Draw Rect");
     EXPECT_EQ(e.captions.statusText, "DPF Detached!");
     EXPECT_TRUE(e.entries[0].checked);
-    EXPECT_FALSE(ApplyLanguage(9004, f.language, f.settings, state, "PicFrame", f.frontend).applied);
-    EXPECT_FALSE(ApplyLanguage(9001, f.language, f.settings, state, "PicFrame", f.frontend).applied);
+    EXPECT_FALSE(
+        ApplyLanguage(9004, f.language, f.settings, state, "PicFrame", f.frontend).applied);
+    EXPECT_FALSE(
+        ApplyLanguage(9001, f.language, f.settings, state, "PicFrame", f.frontend).applied);
     EXPECT_EQ(f.language.LangIndex(), 0);
     EXPECT_EQ(f.settings.ReadText("info", "Language", ""), "English");
     EXPECT_TRUE(f.frontend.Messages().empty());
 }
 
 TEST(LanguageUi, MissingMenuKeysAreReportedAndStopTheMenu) {
-    Fixture f("[Language]\r\nLan_1=English\r\nLan_2=German\r\n"
-              "[English]\r\nLANGUAGE_MENU=Language\r\nSUBMENU_1=English\r\n"
-              "[German]\r\nSUBMENU_1=Englisch\r\nSUBMENU_2=Deutsch\r\n");
+    Fixture f(
+        "[Language]\r\nLan_1=English\r\nLan_2=German\r\n"
+        "[English]\r\nLANGUAGE_MENU=Language\r\nSUBMENU_1=English\r\n"
+        "[German]\r\nSUBMENU_1=Englisch\r\nSUBMENU_2=Deutsch\r\n");
     auto menu = BuildLanguageMenu(f.language, f.frontend);
     EXPECT_FALSE(menu.complete);
     EXPECT_EQ(menu.entries.size(), 1u);
@@ -140,10 +144,10 @@ TEST(LanguageUi, MissingMenuKeysAreReportedAndStopTheMenu) {
     auto g = ApplyLanguage(9003, f.language, f.settings, {}, "Framewise", f.frontend);
     EXPECT_EQ(g.menuCaption, "Language");
     EXPECT_TRUE(g.written);
-    EXPECT_EQ(f.frontend.Messages(),
-              (std::vector<std::string>{
-                  "Item SUBMENU_2 is not exist in LanguageUnicode.ini file!",
-                  "Item SUBMENU_2 is not exist in the LanguageUnicode.ini file."}));
+    EXPECT_EQ(
+        f.frontend.Messages(),
+        (std::vector<std::string>{"Item SUBMENU_2 is not exist in LanguageUnicode.ini file!",
+                                  "Item SUBMENU_2 is not exist in the LanguageUnicode.ini file."}));
 }
 
 TEST(LanguageUi, TooltipsCaptionsAndAboutBox) {

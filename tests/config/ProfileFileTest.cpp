@@ -29,7 +29,8 @@ std::string Slurp(const std::filesystem::path& p) {
 
 TEST(ProfileFile, Utf16AndUtf8ReadAlikeWithWin32NameRules) {
     test::TempDir dir;
-    const std::string text = "[Info]\r\n  JpgQuality = 75 \r\nTitle=\"Frame\"\r\n[LCD]\r\nWidth=128\r\n";
+    const std::string text =
+        "[Info]\r\n  JpgQuality = 75 \r\nTitle=\"Frame\"\r\n[LCD]\r\nWidth=128\r\n";
     Write(dir / "a.ini", Utf16(text));
     Write(dir / "b.ini", "\xEF\xBB\xBF" + text);
     Write(dir / "c.ini", text);

@@ -35,9 +35,12 @@ TEST(ShippedFiles, StartInfoFitsTheWindow) {
     EXPECT_EQ(ReadProfileInt(f, "info", "LangIndex", -1), 0);
     EXPECT_NE(ReadProfileString(f, "info", "CorpLink", ""), "");
     EXPECT_NE(ReadProfileString(f, "info", "CopyRightTips", ""), "");
-    // Album list 246 px wide, items every ThumbWidth + 6; folder list 255 px, every SThumbWidth + 35.
-    int tw = ReadProfileInt(f, "info", "ThumbWidth", 0), tc = ReadProfileInt(f, "info", "ThumbColumn", 0);
-    int sw = ReadProfileInt(f, "info", "SThumbWidth", 0), sc = ReadProfileInt(f, "info", "SThumbColumn", 0);
+    // Album list 246 px wide, items every ThumbWidth + 6; folder list 255 px, every SThumbWidth
+    // + 35.
+    int tw = ReadProfileInt(f, "info", "ThumbWidth", 0),
+        tc = ReadProfileInt(f, "info", "ThumbColumn", 0);
+    int sw = ReadProfileInt(f, "info", "SThumbWidth", 0),
+        sc = ReadProfileInt(f, "info", "SThumbColumn", 0);
     ASSERT_GT(tw, 0);
     ASSERT_GT(tc, 0);
     ASSERT_GT(sw, 0);
@@ -59,8 +62,8 @@ TEST(ShippedFiles, EveryLanguageHasEveryKey) {
     keys.push_back(RectTooltip(false));
     keys.push_back(RectCaption(true));
     keys.push_back(RectCaption(false));
-    for (const auto& t : {kCaptionMyComputer, kCaptionDesktop, kCaptionMyDocument,
-                          kCaptionStatusLeft})
+    for (const auto& t :
+         {kCaptionMyComputer, kCaptionDesktop, kCaptionMyDocument, kCaptionStatusLeft})
         keys.push_back(t);
     for (std::string_view k : {"LANGUAGE_MENU", "ABOUT_SYSMENU", "SUBMENU_1", "SUBMENU_2",
                                "SUBMENU_3", "SUBMENU_4", "SUBMENU_5"})
@@ -71,7 +74,8 @@ TEST(ShippedFiles, EveryLanguageHasEveryKey) {
         for (const auto& k : keys)
             EXPECT_NE(language.Tr(k.key, "\x01missing"), "\x01missing") << names[i] << " " << k.key;
         // Each language names itself in its own words, so the menu entries differ.
-        EXPECT_NE(language.Tr("SUBMENU_1", ""), i == 0 ? "" : language.ReadText("English", "SUBMENU_1", ""));
+        EXPECT_NE(language.Tr("SUBMENU_1", ""),
+                  i == 0 ? "" : language.ReadText("English", "SUBMENU_1", ""));
     }
     language.SetLangIndex(0);
     for (const auto& k : keys) {

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include "IniFiles.h"
@@ -39,9 +38,10 @@ struct Fixture {
         fs::create_directories(data);
         std::string error;
         paths = *WorkPaths::Prepare(dir / "work", error);
-        test::WriteUnicodeIni(data / "StartInfoUnicode.ini",
-                              "[info]\r\nJpgQuality=75\r\nTitlename=PicFrame\r\nProgressCtrl=OFF\r\n"
-                              "CorpLink=example.org\r\nThumbWidth=64\r\n");
+        test::WriteUnicodeIni(
+            data / "StartInfoUnicode.ini",
+            "[info]\r\nJpgQuality=75\r\nTitlename=PicFrame\r\nProgressCtrl=OFF\r\n"
+            "CorpLink=example.org\r\nThumbWidth=64\r\n");
         SetLanguages({"Deutsch", "English (US)", "Chinese"});
     }
     void SetLanguages(const std::vector<std::string>& names) {
@@ -155,8 +155,9 @@ TEST(StartupConfig, MissingOrReadOnlyShippedFilesGiveDefaults) {
     EXPECT_EQ(config.m_nLanguageCount, 0);
     EXPECT_EQ(f.language.Tr("IDC_BUTTON_SAVE", "Save"), "Save");
     // No language file: the menu key is reported, nothing crashes.
-    EXPECT_EQ(f.frontend.Messages(),
-              std::vector<std::string>{"Item LANGUAGE_MENU is not exist in LanguageUnicode.ini file!"});
+    EXPECT_EQ(
+        f.frontend.Messages(),
+        std::vector<std::string>{"Item LANGUAGE_MENU is not exist in LanguageUnicode.ini file!"});
     // The working start-up file can still take the writes of the session.
     EXPECT_TRUE(f.settings.WriteText("info", "Language", "English"));
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <ctime>
 
 #include "DeviceTestSupport.h"
 #include "device/CommandBlocks.h"
@@ -196,4 +198,27 @@ TEST(DeviceCommands, WaitReadyIsBounded) {
     uint8_t buffer[64];
     EXPECT_EQ(cmd.ReadFlash(buffer, 64, 0), kStatusNoDevice);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST(CommandBlocks, BiasIsTheStandardOffsetWhateverTheSeason) {
+    const char* old = std::getenv("TZ");
+    const std::string saved = old ? old : "";
+    auto biasIn = [](const char* zone) {
+        setenv("TZ", zone, 1);
+        tzset();
+        return StandardTimeBiasMinutes();
+    };
+    // POSIX zone strings need no zone database; the daylight rules cover half the year, so
+    // one of January and July is always in daylight saving time.
+    EXPECT_EQ(biasIn("CST-8"), -480);
+    EXPECT_EQ(biasIn("EST5EDT,M3.2.0,M11.1.0"), 300);
+    EXPECT_EQ(biasIn("AEST-10AEDT,M10.1.0,M4.1.0/3"), -600);  // southern hemisphere
+    EXPECT_EQ(biasIn("NST3:30NDT,M3.2.0,M11.1.0"), 210);
+    EXPECT_EQ(SetClockBlock(ClockTime{}, 210)[15], 9);
+    if (old) {
+        setenv("TZ", saved.c_str(), 1);
+    } else {
+        unsetenv("TZ");
+    }
+    tzset();
 }

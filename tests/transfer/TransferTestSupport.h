@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,6 +65,37 @@ inline bool IsFlashRead(const CommandBlock& b) {
 }
 inline bool IsVerify(const CommandBlock& b) {
     return b[0] == 0xCD && b[5] == 5;
+}
+
+// Records like RecordingFrontend and lets a test act on a status text (e.g. press Exit).
+class HookedFrontend : public RecordingFrontend {
+  public:
+    std::function<void(const std::string&)> onStatus;
+    void SetStatusText(const std::string& text) override {
+        RecordingFrontend::SetStatusText(text);
+        if (onStatus) onStatus(text);
+    }
+};
+
+// Index entries as found in a flash image, read without the flash model: (address, length)
+// of every entry with flag 1; empty when the magic is missing.
+inline std::vector<std::pair<uint32_t, uint32_t>> FlashIndex(const std::vector<uint8_t>& flash,
+                                                             uint32_t indexAddress) {
+    std::vector<std::pair<uint32_t, uint32_t>> entries;
+    const uint8_t* block = flash.data() + indexAddress;
+    if (std::memcmp(block, "TQFS", 4) != 0) return entries;
+    for (int i = 0; i < 510; ++i) {
+        const uint8_t* e = block + 16 + 8 * i;
+        if (e[0] != 1) continue;
+        entries.emplace_back(e[1] | e[2] << 8 | e[3] << 16, e[5] | e[6] << 8 | e[7] << 16);
+    }
+    return entries;
+}
+
+inline std::vector<uint8_t> ReadFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
 }
 
 // The album on the PC as far as the workers see it: numbered bitmap files in a folder.
@@ -186,6 +220,16 @@ struct TransferRig {
         reader->ReadAlbum();
     }
 
+    // Forgets the connection and the album, as a new arrival does, then attaches and reads.
+    void Reattach() {
+        album->Empty();
+        connection->ReleaseBuffers();
+        state.m_bAttached = false;
+        state.m_bModified = false;
+        state.m_bReadStopped = false;
+        AttachAndRead();
+    }
+
     // Adds a device picture stream to the album as Add does: model and album file.
     void AddPicture(const std::vector<uint8_t>& stream) {
         FlashModel& model = connection->Model();
@@ -215,7 +259,7 @@ struct TransferRig {
     std::shared_ptr<SimulatedFrame> frame;
     std::unique_ptr<FrameChannel> channel;
     std::unique_ptr<DeviceCommands> commands;
-    RecordingFrontend fe;
+    HookedFrontend fe;
     Language language;
     Settings settings;
     AppState state;
