@@ -158,18 +158,18 @@ bool FrameSession::Arrive() {
 }
 
 bool FrameSession::StartAlbumRead() {
-    // A read is due once per attach (the attach sets m_bReading); a second one would list
-    // the album twice.
-    if (!m_open || !m_connection->IsConnected() || m_worker.Running() || !m_state.m_bReading) {
+    if (!m_open || m_worker.Running()) return false;
+    if (m_state.m_bReadStopped) {
+        // A read after a failed one starts again from an empty album, as at an arrival.
+        m_folder.Empty();
+        m_list->DeleteAllItems();
+    } else if (!m_state.m_bReading) {
+        // A read is due once per attach (the attach sets m_bReading); a second one would list
+        // the album twice.
         return false;
     }
     // What "DPFAttach" does: controls off, not ready, the read on the worker thread.
-    m_context->EnableControls(false);
-    m_state.m_bReady = false;
-    m_state.m_bReadStopped = false;
-    if (m_worker.Start([this] { m_reader->ReadAlbum(); })) return true;
-    m_state.m_bReady = true;
-    return false;
+    return m_reader->StartRead(m_worker);
 }
 
 void FrameSession::WaitForWorker() {

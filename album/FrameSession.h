@@ -52,7 +52,7 @@ class FrameSession {
     bool Arrive();
     // What "DPFAttach" starts: the album read on the worker thread, waited for. True when the
     // read ended without failure (all pictures stored, or an empty album). Runs once per
-    // attach: false when no read is due.
+    // attach, and again after a failed read (from an empty album): false when no read is due.
     bool ReadAlbum();
     // The same without waiting (a window keeps running meanwhile); false when no read could
     // start. WaitForWorker then waits and handles the events the worker posted.

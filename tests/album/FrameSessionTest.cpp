@@ -104,6 +104,26 @@ TEST_F(FrameSessionTest, ReadsTheAlbumIntoFolderListAndSourcePaths) {
     EXPECT_FALSE(fs::exists(folder.FilePath(1)));
 }
 
+TEST_F(FrameSessionTest, AReadCutShortCanBeRunAgain) {
+    RecordingFrontend fe;
+    auto session = Open(fe);
+    test::PokeAlbum(*session->Simulated(), 0x30000, {Stream(1), Stream(2), Stream(3)});
+    ASSERT_TRUE(session->Arrive());
+    // The frame drops out in the middle of the pictures and comes back.
+    session->Simulated()->InjectFault(SimFault::Unplug, 12);
+    EXPECT_FALSE(session->ReadAlbum());
+    EXPECT_TRUE(session->State().m_bReadStopped);
+    EXPECT_TRUE(session->State().m_bReady);
+    EXPECT_LT(session->List().ItemCount(), 3);
+    session->Simulated()->Plug();
+
+    ASSERT_TRUE(session->ReadAlbum());
+    EXPECT_EQ(session->List().ItemCount(), 3);
+    EXPECT_EQ(session->Folder().AlbumNames(),
+              (std::vector<std::string>{"0001.bmp", "0002.bmp", "0003.bmp"}));
+    EXPECT_EQ(session->Folder().SourcePathCount(), 3u);
+}
+
 TEST_F(FrameSessionTest, SynchronizedAlbumReadsBackTheSame) {
     std::vector<std::vector<uint8_t>> albumFiles;
     {
