@@ -186,6 +186,15 @@ TEST_F(SessionCommandsTest, BackupAndRestore) {
     EXPECT_EQ(wrong.code, 1);
     EXPECT_NE(wrong.err.find("framewise-cli: "), std::string::npos);
     EXPECT_EQ(Bytes(image), before);
+
+    // So is the flash of another frame of the same flash size.
+    FrameImageOptions other;
+    other.lcdWidth = 160;
+    std::string error;
+    ASSERT_TRUE(CreateFrameImage(dir / "other.img", other, error)) << error;
+    CliRun foreign = Cli("restore '" + (dir / "other.img").string() + "'");
+    EXPECT_EQ(foreign.code, 1);
+    EXPECT_EQ(Bytes(image), before);
 }
 
 TEST_F(SessionCommandsTest, UsageAndMissingFrame) {
