@@ -7,7 +7,7 @@
 namespace framewise {
 
 class AlbumSink {
-public:
+  public:
     virtual ~AlbumSink() = default;
 
     // Number of items in the album list.

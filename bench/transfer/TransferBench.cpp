@@ -1,0 +1,232 @@
+// Album read of 100 pictures of 128 x 128 from a simulated frame: the host CPU time per
+// picture with a zero-latency link, and the whole read over the USB full-speed link model
+// against the raw time the link itself takes for the same commands.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "codec/BmpFile.h"
+#include "codec/JpegDecoder.h"
+#include "codec/JpegEncoder.h"
+#include "config/RecordingFrontend.h"
+#include "device/FrameImage.h"
+#include "device/SimulatedFrame.h"
+#include "transfer/AlbumReader.h"
+#include "transfer/DeviceConnection.h"
+
+namespace fw = framewise;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPictures = 100;
+constexpr int kSide = 128;
+
+// Forwards to the frame and adds up what the link model charges for each command.
+class TimedChannel : public fw::DeviceChannel {
+  public:
+    TimedChannel(std::shared_ptr<fw::SimulatedFrame> frame, fw::SimulatedFrame::LinkModel link)
+        : m_frame(std::move(frame)), m_link(link) {}
+    bool IsPresent() const override { return m_frame->IsPlugged(); }
+    bool SendDataIn(const uint8_t* cdb, int n, uint32_t length, uint8_t* data) override {
+        Charge(length);
+        const auto start = std::chrono::steady_clock::now();
+        const bool ok = m_frame->SendDataIn(cdb, n, length, data);
+        inLink += std::chrono::steady_clock::now() - start;
+        return ok;
+    }
+    bool SendDataOut(const uint8_t* cdb, int n, uint32_t length, const uint8_t* data) override {
+        Charge(length);
+        const auto start = std::chrono::steady_clock::now();
+        const bool ok = m_frame->SendDataOut(cdb, n, length, data);
+        inLink += std::chrono::steady_clock::now() - start;
+        return ok;
+    }
+    std::chrono::microseconds linkTime{0};          // what the model charges
+    std::chrono::steady_clock::duration inLink{0};  // what the calls really took
+
+  private:
+    void Charge(uint32_t bytes) {
+        linkTime += m_link.latency;
+        if (m_link.bytesPerSecond > 0)
+            linkTime +=
+                std::chrono::microseconds((uint64_t{bytes} + 16) * 1000000 / m_link.bytesPerSecond);
+    }
+    std::shared_ptr<fw::SimulatedFrame> m_frame;
+    fw::SimulatedFrame::LinkModel m_link;
+};
+
+class FileAlbum : public fw::AlbumSink {
+  public:
+    explicit FileAlbum(fs::path folder) : m_folder(std::move(folder)) {}
+    int AlbumCount() const override { return m_count; }
+    bool CanStorePictures() const override { return true; }
+    void StoreAlbumPicture(int number, const uint8_t* rows, int width, int height) override {
+        char name[16];
+        std::snprintf(name, sizeof name, "%04d.bmp", number);
+        fw::WriteBmp24(m_folder / name, width, height, rows, 0);
+        m_count = number;
+    }
+    void RefreshAlbumList() override {}
+    void UpdatePictureTotal(int) override {}
+    void EnsureVisible(int) override {}
+    void Reset() { m_count = 0; }
+
+  private:
+    fs::path m_folder;
+    int m_count = 0;
+};
+
+// A frame image holding kPictures distinct pictures, made once.
+struct Frame {
+    fs::path dir, image;
+    Frame() {
+        std::string pattern = (fs::temp_directory_path() / "fwbench-XXXXXX").string();
+        dir = ::mkdtemp(pattern.data());
+        image = dir / "frame.img";
+        std::string error;
+        fw::FrameImageOptions options;
+        options.lcdWidth = options.lcdHeight = kSide;
+        fw::CreateFrameImage(image, options, error);
+        auto frame = fw::SimulatedFrame::Open(image, error);
+        fw::JpegEncoder encoder(90);
+        const int stride = fw::BmpRowStride(kSide);
+        std::vector<uint8_t> pixels(static_cast<size_t>(stride) * kSide);
+        std::vector<uint8_t> out(fw::JpegEncoder::MaxEncodedSize(kSide, kSide, 0));
+        std::vector<uint8_t> index(4096, 0);
+        std::memcpy(index.data(), "TQFS", 4);
+        uint32_t address = 0x31000;
+        for (int i = 0; i < kPictures; ++i) {
+            for (int y = 0; y < kSide; ++y)
+                for (int x = 0; x < kSide * 3; ++x)
+                    pixels[y * stride + x] =
+                        static_cast<uint8_t>(x * (i % 7 + 1) / 3 + y * 2 + i * 5 + ((x * y) % 9));
+            size_t size = 0;
+            encoder.encode(pixels.data(), out.data(), kSide, kSide, size, 0, out.size());
+            frame->Poke(address, std::vector<uint8_t>(out.begin(), out.begin() + size));
+            uint8_t* e = index.data() + 16 + 8 * i;
+            e[0] = 1;
+            e[1] = address & 0xFF, e[2] = (address >> 8) & 0xFF, e[3] = (address >> 16) & 0xFF;
+            e[5] = size & 0xFF, e[6] = (size >> 8) & 0xFF, e[7] = (size >> 16) & 0xFF;
+            address += static_cast<uint32_t>(size);
+        }
+        frame->Poke(0x30000, index);
+        std::ofstream(dir / "start.ini") << "[info]\nThumbWidth=64\nProgressCtrl=ON\n";
+    }
+    ~Frame() {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+};
+
+Frame& TheFrame() {
+    static Frame frame;
+    return frame;
+}
+
+double ThreadCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+struct ReadTimes {
+    double cpu = 0;        // thread CPU of the read (the simulator's own work included)
+    double wall = 0;       // wall time of the read
+    double link = 0;       // what the link model charges for the read's commands
+    double readyWait = 0;  // the fixed 10 ms pauses of the flash-ready polls after each read
+    double inLink = 0;     // wall time spent inside the link's calls (sleep overshoot included)
+    bool ok = false;
+};
+
+// Attaches a fresh connection, then reads the whole album; only the read is timed.
+ReadTimes ReadOnce(fw::SimulatedFrame::LinkModel link) {
+    Frame& f = TheFrame();
+    std::string error;
+    auto frame = fw::SimulatedFrame::Open(f.image, error);
+    frame->SetBusyPolls(0);
+    TimedChannel channel(frame, link);
+    fw::DeviceCommands commands(channel);
+    fw::RecordingFrontend frontend;
+    fw::Language language;
+    fw::Settings settings(f.dir / "start.ini");
+    fw::AppState state;
+    fw::WorkPaths paths = fw::WorkPaths::Under(f.dir / "work");
+    fs::create_directories(paths.albumFolder);
+    fw::TransferContext context{frontend, language, settings, state, paths, nullptr, nullptr};
+    fw::DeviceConnection connection(context, commands);
+    fw::JpegDecoder decoder;
+    FileAlbum album(paths.albumFolder);
+    fw::AlbumReader reader(connection, album, decoder);
+    state.m_bAttached = true;
+    connection.Attach();
+
+    frame->SetLinkModel(link);
+    channel.linkTime = {};
+    channel.inLink = {};
+    const uint64_t commandsBefore = frame->TotalCommands();
+    const uint64_t statusBefore = static_cast<uint64_t>(frame->StatusReads());
+    const double cpu0 = ThreadCpuSeconds();
+    const auto wall0 = std::chrono::steady_clock::now();
+    reader.ReadAlbum();
+    ReadTimes t;
+    t.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+    t.cpu = ThreadCpuSeconds() - cpu0;
+    t.link = std::chrono::duration<double>(channel.linkTime).count();
+    t.inLink = std::chrono::duration<double>(channel.inLink).count();
+    t.readyWait = 0.010 * static_cast<double>(frame->StatusReads() - statusBefore);
+    t.ok = album.AlbumCount() == kPictures && !state.m_bReadStopped &&
+           frame->TotalCommands() > commandsBefore;
+    return t;
+}
+
+void BM_ReadAlbumHostCpu(benchmark::State& s) {
+    ReadTimes sum;
+    bool ok = true;
+    for (auto _ : s) {
+        ReadTimes t = ReadOnce({});
+        ok = ok && t.ok;
+        sum.cpu += t.cpu;
+    }
+    if (!ok) s.SkipWithError("the read did not store every picture");
+    s.counters["cpu_ms_per_picture"] = 1000.0 * sum.cpu / (kPictures * s.iterations());
+}
+BENCHMARK(BM_ReadAlbumHostCpu)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_ReadAlbumUsbFullSpeed(benchmark::State& s) {
+    ReadTimes sum;
+    bool ok = true;
+    for (auto _ : s) {
+        ReadTimes t = ReadOnce(fw::SimulatedFrame::UsbFullSpeed());
+        ok = ok && t.ok;
+        sum.wall += t.wall;
+        sum.link += t.link;
+        sum.readyWait += t.readyWait;
+        sum.inLink += t.inLink;
+        sum.cpu += t.cpu;
+    }
+    if (!ok) s.SkipWithError("the read did not store every picture");
+    const double n = static_cast<double>(s.iterations());
+    s.counters["read_s"] = sum.wall / n;
+    s.counters["raw_link_s"] = sum.link / n;
+    s.counters["ready_wait_s"] = sum.readyWait / n;
+    s.counters["overhead_pct"] = 100.0 * (sum.wall - sum.link) / sum.link;
+    s.counters["in_link_s"] = sum.inLink / n;
+    s.counters["host_cpu_s"] = sum.cpu / n;
+    // What the program itself adds: its CPU time during the read against the raw link time.
+    // The rest of the difference is waiting: the command set's fixed 10 ms pause before each
+    // flash-ready poll, and the sleeps of a loaded machine running late.
+    s.counters["host_cpu_overhead_pct"] = 100.0 * sum.cpu / sum.link;
+}
+BENCHMARK(BM_ReadAlbumUsbFullSpeed)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();

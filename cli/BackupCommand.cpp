@@ -1,0 +1,40 @@
+// framewise-cli backup: reads the frame's whole flash, every 64 KB verified, into a file.
+#include <ostream>
+
+#include "cli/Command.h"
+#include "cli/SessionFrontend.h"
+#include "transfer/FlashBackup.h"
+
+namespace framewise::cli {
+
+namespace {
+
+constexpr const char* kSynopsis = "backup FILE";
+
+int RunBackup(Context& ctx) {
+    if (ctx.args.size() != 1 || ctx.args[0].rfind("--", 0) == 0) {
+        ctx.err << "usage: framewise-cli " << kSynopsis << "\n";
+        return kExitUsage;
+    }
+    SessionFrontend frontend(ctx.err, SessionFrontend::StderrIsTerminal());
+    FrameSession session(frontend);
+    if (int code = OpenFrameSession(ctx, frontend, session, false); code != kExitOk) return code;
+    // The whole flash is read instead of the album.
+    session.State().m_bReading = false;
+    std::string error;
+    const bool ok = BackupWholeFlash(session.Connection(), ctx.args[0], error);
+    frontend.EndBar();
+    if (!ok) {
+        ctx.err << "framewise-cli: " << error << "\n";
+        return kExitFailure;
+    }
+    ctx.out << "Saved the frame's " << session.Connection().Info().flashSizeKB << " KB flash to "
+            << ctx.args[0] << "\n";
+    return kExitOk;
+}
+
+const CommandRegistrar kBackup({"backup", kSynopsis,
+                                "save the frame's whole flash, verified, into FILE", RunBackup});
+
+}  // namespace
+}  // namespace framewise::cli

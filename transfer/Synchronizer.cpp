@@ -1,0 +1,177 @@
+#include "transfer/Synchronizer.h"
+
+#include <algorithm>
+
+#include "transfer/FlashBackup.h"
+#include "transfer/TransferWorker.h"
+
+namespace framewise {
+
+using namespace flash;
+
+Synchronizer::Synchronizer(DeviceConnection& connection, AlbumSink& sink)
+    : m_connection(connection), m_sink(sink) {}
+
+bool Synchronizer::CanSynchronize() const {
+    const AppState& state = m_connection.Context().state;
+    return state.m_bReady && !state.m_bBatchAdding && state.m_bModified &&
+           m_connection.IsConnected();
+}
+
+bool Synchronizer::Command(TransferWorker& worker) {
+    if (!CanSynchronize()) return false;
+    TransferContext& ctx = m_connection.Context();
+    ctx.state.m_bReady = false;
+    ctx.EnableControls(false);
+    if (ctx.ProgressCtrlOff()) ctx.frontend.ShowProgress(true);
+    if (!worker.Start([this] { Synchronize(); })) {
+        ctx.state.m_bReady = true;
+        ctx.EnableControls(true);
+        return false;
+    }
+    return true;
+}
+
+bool Synchronizer::BackupBeforeWrite() {
+    TransferContext& ctx = m_connection.Context();
+    FlashModel& model = m_connection.Model();
+    const auto& image = model.KnownImage().empty() ? model.DeviceImage() : model.KnownImage();
+    std::filesystem::path saved;
+    std::string error;
+    const auto root = m_backupRoot ? *m_backupRoot : DefaultBackupRoot();
+    if (SaveFlashBackup(root, m_connection.Info(), image, saved, error)) return true;
+    const std::string english =
+        "The frame's album could not be backed up (" + error + "). Write to the frame anyway?";
+    const std::string chinese = "无法备份相框中的相册 (" + error + ")。仍然写入相框吗?";
+    return ctx.frontend.AskYesNo(ctx.language.Pick(english, chinese));
+}
+
+bool Synchronizer::WritePictureBlocks(int i) {
+    TransferContext& ctx = m_connection.Context();
+    FlashModel& model = m_connection.Model();
+    auto& flags = model.BlockFlags();
+    const auto& store = model.PictureStore();
+    const PictureRecord& record = model.Record(i);
+    const int64_t ia = model.IndexAddress();
+    const int64_t a = record.address;
+    const int64_t len = record.length;
+    if (!model.InPictureArea(a, len)) return true;  // nothing of ours to write
+    const int64_t b = a / kBlockSize;
+    const int64_t last = len > 0 ? (a + len - 1) / kBlockSize : b;
+
+    auto writeBlock = [&](int64_t block) {
+        flags[static_cast<size_t>(block)] = 1;
+        const int64_t address = block * kBlockSize;
+        if (address < ia) {
+            ctx.frontend.ShowMessage(ctx.language.Tr(
+                "WRITEINPROTECT_TIPS",
+                "Download address wrong!It should not write in the protected address!"));
+            return false;
+        }
+        const uint32_t length =
+            static_cast<uint32_t>(std::min<int64_t>(kBlockSize, model.FlashBytes() - address));
+        return m_connection.WriteBlockChecked(store.data() + address, length,
+                                              static_cast<uint32_t>(address));
+    };
+
+    // A picture that starts within the first 64 KB after the index address goes with the
+    // index block, written last.
+    if (a - ia >= kBlockSize && flags[static_cast<size_t>(b)] == 0 && !writeBlock(b)) return false;
+    // Every further block the picture runs into, however long it is.
+    for (int64_t block = b + 1; block <= last; ++block)
+        if (!writeBlock(block)) return false;
+    return true;
+}
+
+void Synchronizer::Failed(int n) {
+    TransferContext& ctx = m_connection.Context();
+    FlashModel& model = m_connection.Model();
+    auto& flags = model.BlockFlags();
+    // A block that was being written may now be erased on the frame: every picture touching
+    // a block this run reached is written again by the next synchronize.
+    for (int i = 0; i < n; ++i) {
+        PictureRecord& record = model.Record(i);
+        if (record.inUse != 1 || !model.InPictureArea(record.address, record.length)) continue;
+        const int64_t first = record.address / kBlockSize;
+        const int64_t last =
+            record.length > 0 ? (int64_t{record.address} + record.length - 1) / kBlockSize : first;
+        for (int64_t block = first; block <= last; ++block)
+            if (flags[static_cast<size_t>(block)]) record.state = kStateToWrite;
+    }
+    std::fill(flags.begin(), flags.end(), 0);
+    ctx.state.m_bModified = true;
+    ctx.state.m_bReady = true;
+    ctx.ResetProgress();
+    ctx.EnableControls(true);
+}
+
+bool Synchronizer::Synchronize() {
+    TransferContext& ctx = m_connection.Context();
+    AppState& state = ctx.state;
+    FlashModel& model = m_connection.Model();
+    Frontend& fe = ctx.frontend;
+    if (!model.IsAllocated()) {
+        state.m_bReady = true;
+        return false;
+    }
+
+    m_connection.ShowTransferWarning();
+    m_connection.Commands().Wake();
+    if (!BackupBeforeWrite()) {
+        Failed(0);
+        return false;
+    }
+
+    model.ClearStoreIndexEntries(0);
+    const int n = std::clamp(m_sink.AlbumCount(), 0, kIndexEntries);
+    bool stopped = false;
+    for (int i = 0; i < n; ++i) {
+        if (state.m_bQuitPending) {
+            fe.SetStatusText(ctx.language.Tr("STOPDOWNLOAD_TIPS", "Stopping……"));
+            model.ClearIndexCopyEntries(i);
+            model.ClearStoreIndexEntries(i);
+            stopped = true;
+            break;
+        }
+        model.BuildIndexEntry(i);
+        fe.SetStatusText(ctx.language.Tr("DOWNLOADING_TIPS", "Sending") + "......." +
+                         std::to_string(i + 1) + "/" + std::to_string(n));
+        PictureRecord& record = model.Record(i);
+        if (record.state == kStateToWrite) {
+            if (!WritePictureBlocks(i)) {
+                Failed(n);
+                return false;
+            }
+            record.state = kStateOnDevice;
+        }
+        fe.SetProgressPos(100 * i / n);
+    }
+
+    model.BuildIndexFields();
+    const int ia = model.IndexAddress();
+    const uint32_t indexLength =
+        static_cast<uint32_t>(std::min<int64_t>(kBlockSize, int64_t{model.FlashBytes()} - ia));
+    if (!m_connection.WriteBlockChecked(model.PictureStore().data() + ia, indexLength,
+                                        static_cast<uint32_t>(ia))) {
+        Failed(n);
+        return false;
+    }
+
+    fe.SetProgressPos(100);
+    m_sink.RefreshAlbumList();
+    if (n > 0) m_sink.EnsureVisible(n - 1);
+    state.m_bReady = true;
+    // A stopped run leaves pictures unwritten: the album still differs from the frame.
+    state.m_bModified = stopped;
+    model.ClearRepacked();
+    m_sink.UpdatePictureTotal(n);
+    model.DeviceImage() = model.PictureStore();
+    model.RememberPictureStore();
+    std::fill(model.BlockFlags().begin(), model.BlockFlags().end(), 0);
+    ctx.ResetProgress();
+    fe.SetStatusText(ctx.language.Tr("DOWNFINISH_TIPS", "Finished!"));
+    if (state.m_bAttached) fe.PostEvent("FinishThread", 0);
+    return true;
+}
+
+}  // namespace framewise
