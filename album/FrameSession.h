@@ -11,6 +11,7 @@
 #include "album/AlbumListModel.h"
 #include "album/AlbumStore.h"
 #include "codec/JpegDecoder.h"
+#include "codec/JpegEncoder.h"
 #include "config/AppState.h"
 #include "config/Frontend.h"
 #include "config/Language.h"
@@ -83,6 +84,10 @@ class FrameSession {
     AlbumListModel& List() { return *m_list; }
     AlbumStore& Store() { return *m_store; }
     AlbumReader& Reader() { return *m_reader; }
+    // The one decoder and encoder of the run (Add, Save and the read share them, one at a time).
+    JpegDecoder& Decoder() { return m_decoder; }
+    JpegEncoder& Encoder() { return m_encoder; }
+    Synchronizer& GetSynchronizer() { return *m_synchronizer; }
     TransferWorker& Worker() { return m_worker; }
     // The simulated frame when the run uses one, else null.
     const std::shared_ptr<SimulatedFrame>& Simulated() const { return m_simulated; }
@@ -104,6 +109,7 @@ class FrameSession {
     std::unique_ptr<DeviceCommands> m_commands;
     std::unique_ptr<DeviceConnection> m_connection;
     JpegDecoder m_decoder;
+    JpegEncoder m_encoder{90};
     AlbumFolder m_folder;
     std::unique_ptr<AlbumListModel> m_list;
     std::unique_ptr<AlbumStore> m_store;
