@@ -76,30 +76,35 @@ size_t WriteHuffmanBody(uint8_t* p, const HuffmanEncodeTable* const tables[4]) {
 
 // Level-shifted Y of every pixel into the luminance block covering it (blocks in raster
 // order), and Cb, Cr by point sampling: the top-left pixel of each 2x2, 2x1 or 1x2 cell.
-// The colour products are the setQuality tables' own, computed inline so the loops vectorise.
-FRAMEWISE_VECTOR_KERNEL void SplitMcu(const uint8_t* const* line, int mcuWidth, int mcuHeight,
-                                      int rowStep, int colStep, int32_t (*blocks)[64]) {
-    const int blocksAcross = mcuWidth / 8;
-    for (int i = 0; i < mcuHeight; ++i) {
-        const uint8_t* p = line[i];
-        for (int half = 0; half < blocksAcross; ++half) {
-            int32_t* dst = blocks[(i >> 3) * blocksAcross + half] + (i & 7) * 8;
-            const uint8_t* q = p + half * 24;
-            for (int j = 0; j < 8; ++j) {
-                int32_t b = q[3 * j], g = q[3 * j + 1], r = q[3 * j + 2];
-                dst[j] = ((19595 * r + 38470 * g + 7471 * b + 32768) >> 16) - 128;
-            }
-        }
-    }
+// The colour products are the setQuality tables' own, computed inline, and the MCU shape is a
+// template argument, so that every loop here has fixed bounds and vectorises.
+template <int kSamplingMode>
+FRAMEWISE_VECTOR_KERNEL void SplitMcu(const uint8_t* const* line, int32_t (*blocks)[64]) {
+    constexpr int kWidth = (kSamplingMode & 1) ? 16 : 8;
+    constexpr int kHeight = (kSamplingMode & 2) ? 16 : 8;
+    constexpr int kColStep = (kSamplingMode & 1) ? 2 : 1;
+    constexpr int kRowStep = (kSamplingMode & 2) ? 2 : 1;
     int32_t* cb = blocks[4];
     int32_t* cr = blocks[5];
-    for (int ci = 0; ci < 8; ++ci) {
-        const uint8_t* p = line[ci * rowStep];
-        for (int cj = 0; cj < 8; ++cj) {
-            int32_t b = p[colStep * cj], g = p[colStep * cj + 1], r = p[colStep * cj + 2];
-            cb[ci * 8 + cj] = ((-11059 * r - 21709 * g + 32768 * b + 8421375) >> 16) - 128;
-            cr[ci * 8 + cj] = ((32768 * r - 27439 * g - 5329 * b + 8421375) >> 16) - 128;
-        }
+    for (int i = 0; i < kHeight; ++i) {
+        const uint8_t* p = line[i];
+        int32_t y[kWidth];
+        for (int j = 0; j < kWidth; ++j)
+            y[j] = ((19595 * p[3 * j + 2] + 38470 * p[3 * j + 1] + 7471 * p[3 * j] + 32768) >> 16) -
+                   128;
+        for (int half = 0; half < kWidth / 8; ++half)
+            std::memcpy(blocks[(i >> 3) * (kWidth / 8) + half] + (i & 7) * 8, y + 8 * half,
+                        8 * sizeof(int32_t));
+        if (i % kRowStep) continue;
+        int32_t* cbRow = cb + (i / kRowStep) * 8;
+        int32_t* crRow = cr + (i / kRowStep) * 8;
+        constexpr int kStep = 3 * kColStep;
+        for (int c = 0; c < 8; ++c)
+            cbRow[c] = ((-11059 * p[kStep * c + 2] - 21709 * p[kStep * c + 1] +
+                         32768 * p[kStep * c] + 8421375) >> 16) - 128;
+        for (int c = 0; c < 8; ++c)
+            crRow[c] = ((32768 * p[kStep * c + 2] - 27439 * p[kStep * c + 1] -
+                         5329 * p[kStep * c] + 8421375) >> 16) - 128;
     }
 }
 
@@ -258,9 +263,12 @@ void JpegEncoder::gatherMcu(int mcuX, int mcuY) {
         }
     }
 
-    const int rowStep = (m_layoutFlags & kLayoutChromaHalfHeight) ? 2 : 1;
-    const int colStep = (m_layoutFlags & kLayoutChromaHalfWidth) ? 6 : 3;
-    SplitMcu(line, m_mcuWidth, m_mcuHeight, rowStep, colStep, m_blocks);
+    switch (m_samplingMode) {
+        case 0: SplitMcu<0>(line, m_blocks); break;
+        case 1: SplitMcu<1>(line, m_blocks); break;
+        case 2: SplitMcu<2>(line, m_blocks); break;
+        default: SplitMcu<3>(line, m_blocks); break;
+    }
 }
 
 bool JpegEncoder::codeBlock(BitWriter& bits, const int32_t* samples, const uint32_t* reciprocals,
