@@ -399,7 +399,8 @@ bool JpegDecoder::decode(const uint8_t* data, size_t size, int expectedWidth, in
     const size_t gridStride = static_cast<size_t>(mcusPerRow) * mcuWidth * 3;
     const size_t gridRows = static_cast<size_t>(mcuRows) * mcuHeight;
     try {
-        out.bgr.assign(gridStride * gridRows, 0);
+        // Every byte of the grid is written by its MCU, so a reused buffer needs no clearing.
+        out.bgr.resize(gridStride * gridRows);
     } catch (...) {
         return false;
     }
@@ -432,8 +433,10 @@ bool JpegDecoder::decode(const uint8_t* data, size_t size, int expectedWidth, in
     }
     // Keep the picture's own width and height: rows move down in place.
     const size_t rowBytes = static_cast<size_t>(width) * 3;
-    for (int y = 1; y < height; ++y)
-        std::memmove(out.bgr.data() + y * rowBytes, out.bgr.data() + y * gridStride, rowBytes);
+    if (gridStride != rowBytes) {
+        for (int y = 1; y < height; ++y)
+            std::memmove(out.bgr.data() + y * rowBytes, out.bgr.data() + y * gridStride, rowBytes);
+    }
     out.bgr.resize(rowBytes * static_cast<size_t>(height));
     out.width = width;
     out.height = height;
