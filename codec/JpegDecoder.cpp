@@ -16,36 +16,69 @@ namespace {
 
 constexpr size_t kMaxStreamFileBytes = 256u << 20;
 
-inline uint32_t Be16(const uint8_t* p) { return (p[0] << 8) | p[1]; }
+inline uint32_t Be16(const uint8_t* p) {
+    return (p[0] << 8) | p[1];
+}
 
-inline uint8_t Clamp(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+inline uint8_t Clamp(int32_t v) {
+    return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
 
 // Fixed-point YCbCr to BGR with 10 fraction bits, one MCU into the picture buffer. Chroma
 // samples are replicated over the pixels they cover (kHShift 1: halved horizontally; vShift 1:
-// halved vertically). Each line is widened into plain arrays first so the arithmetic runs as
-// one vector loop.
+// halved vertically). Each chroma sample's share of the three sums (with the rounding half)
+// is worked out once, however many pixels it serves; the pixel loop is then an addition per
+// channel, in fixed-bound loops that vectorise.
 template <int kMcuWidth, int kHShift>
-FRAMEWISE_VECTOR_KERNEL void ConvertMcu(const uint8_t (*y)[64], const uint8_t* cb, const uint8_t* cr,
-                                        int mcuHeight, int vShift, uint8_t* dst, size_t stride) {
+FRAMEWISE_VECTOR_KERNEL void ConvertMcu(const uint8_t (*y)[64], const uint8_t* cb,
+                                        const uint8_t* cr, int mcuHeight, int vShift, uint8_t* dst,
+                                        size_t stride) {
+    if constexpr (kMcuWidth == 8) {
+        if (vShift == 0) {
+            // Full chroma: every sample serves one pixel, so the sums are formed directly.
+            for (int row = 0; row < 8; ++row) {
+                const uint8_t* yl = y[0] + row * 8;
+                const uint8_t* cbl = cb + row * 8;
+                const uint8_t* crl = cr + row * 8;
+                uint8_t bgr[24];
+                for (int x = 0; x < 8; ++x) {
+                    int32_t yy = 1024 * yl[x] + 512;
+                    int32_t b = cbl[x] - 128, r = crl[x] - 128;
+                    bgr[3 * x] = Clamp((yy + 1815 * b) >> 10);
+                    bgr[3 * x + 1] = Clamp((yy - 352 * b - 731 * r) >> 10);
+                    bgr[3 * x + 2] = Clamp((yy + 1436 * r) >> 10);
+                }
+                std::memcpy(dst + row * stride, bgr, sizeof bgr);
+            }
+            return;
+        }
+    }
+    int32_t blueShare[64], greenShare[64], redShare[64];
+    for (int i = 0; i < 64; ++i) {
+        int32_t b = cb[i] - 128, r = cr[i] - 128;
+        blueShare[i] = 1815 * b + 512;
+        greenShare[i] = -352 * b - 731 * r + 512;
+        redShare[i] = 1436 * r + 512;
+    }
     constexpr int kBlocksAcross = kMcuWidth / 8;
     for (int row = 0; row < mcuHeight; ++row) {
-        const uint8_t* cbl = cb + (row >> vShift) * 8;
-        const uint8_t* crl = cr + (row >> vShift) * 8;
-        int32_t yv[kMcuWidth], cbv[kMcuWidth], crv[kMcuWidth];
+        const int c0 = (row >> vShift) * 8;
+        int32_t yv[kMcuWidth], bs[kMcuWidth], gs[kMcuWidth], rs[kMcuWidth];
         for (int half = 0; half < kBlocksAcross; ++half) {
             const uint8_t* yl = y[(row >> 3) * kBlocksAcross + half] + (row & 7) * 8;
             for (int x = 0; x < 8; ++x) yv[half * 8 + x] = yl[x];
         }
         for (int x = 0; x < kMcuWidth; ++x) {
-            cbv[x] = cbl[x >> kHShift] - 128;
-            crv[x] = crl[x >> kHShift] - 128;
+            bs[x] = blueShare[c0 + (x >> kHShift)];
+            gs[x] = greenShare[c0 + (x >> kHShift)];
+            rs[x] = redShare[c0 + (x >> kHShift)];
         }
         uint8_t bgr[kMcuWidth * 3];
         for (int x = 0; x < kMcuWidth; ++x) {
-            int32_t yy = 1024 * yv[x] + 512;
-            bgr[3 * x] = Clamp((yy + 1815 * cbv[x]) >> 10);
-            bgr[3 * x + 1] = Clamp((yy - 352 * cbv[x] - 731 * crv[x]) >> 10);
-            bgr[3 * x + 2] = Clamp((yy + 1436 * crv[x]) >> 10);
+            int32_t yy = yv[x] << 10;
+            bgr[3 * x] = Clamp((yy + bs[x]) >> 10);
+            bgr[3 * x + 1] = Clamp((yy + gs[x]) >> 10);
+            bgr[3 * x + 2] = Clamp((yy + rs[x]) >> 10);
         }
         std::memcpy(dst + row * stride, bgr, sizeof bgr);
     }
@@ -86,7 +119,9 @@ struct JpegDecoder::BitReader {
         acc <<= n;
         nbits -= n;
     }
-    uint64_t consumedBits() const { return static_cast<uint64_t>(pos) * 8 - static_cast<uint64_t>(nbits); }
+    uint64_t consumedBits() const {
+        return static_cast<uint64_t>(pos) * 8 - static_cast<uint64_t>(nbits);
+    }
     void alignToByte() { consume(nbits & 7); }
 
     // A symbol of table t, or -1 for a bit pattern that is no code.
@@ -173,7 +208,8 @@ bool JpegDecoder::buildHuffman(HuffmanTable& t, const uint8_t* counts, const uin
         if (size == 0 || len + size > 9) continue;
         int32_t v = (p >> (9 - len - size)) & ((1 << size) - 1);
         if (v < (1 << (size - 1))) v = v - (1 << size) + 1;
-        t.fastAc[p] = static_cast<int32_t>(static_cast<uint32_t>(v) << 16) | ((rs >> 4) << 8) | (len + size);
+        t.fastAc[p] =
+            static_cast<int32_t>(static_cast<uint32_t>(v) << 16) | ((rs >> 4) << 8) | (len + size);
     }
     t.defined = true;
     return true;
@@ -211,11 +247,20 @@ bool JpegDecoder::readTables(const uint8_t* data, size_t size, size_t& pos) {
     while (used + 2 < len) {
         if (size - pos < 17) return false;
         switch (data[pos]) {
-            case 0x00: table = 0; break;
-            case 0x01: table = 1; break;
-            case 0x10: table = 2; break;
-            case 0x11: table = 3; break;
-            default: break;  // keeps the previous table number
+            case 0x00:
+                table = 0;
+                break;
+            case 0x01:
+                table = 1;
+                break;
+            case 0x10:
+                table = 2;
+                break;
+            case 0x11:
+                table = 3;
+                break;
+            default:
+                break;  // keeps the previous table number
         }
         const uint8_t* counts = data + pos + 1;
         int total = 0;
@@ -304,7 +349,8 @@ bool JpegDecoder::decode(const uint8_t* data, size_t size, int expectedWidth, in
 
     size_t pos = 16;
     if (!(flags & 8)) {
-        uint64_t indexBytes = 8ull * static_cast<uint64_t>(mcusPerRow) * static_cast<uint64_t>(mcuRows);
+        uint64_t indexBytes =
+            8ull * static_cast<uint64_t>(mcusPerRow) * static_cast<uint64_t>(mcuRows);
         if (indexBytes > size - pos) return false;
         pos += static_cast<size_t>(indexBytes);
     }
@@ -316,14 +362,20 @@ bool JpegDecoder::decode(const uint8_t* data, size_t size, int expectedWidth, in
         // Tables K.1/K.2 scaled by the encoder's scale factor, and the Annex K codes.
         uint16_t scale = static_cast<uint16_t>(Be16(sel));
         for (int n = 0; n < 64; ++n) {
-            m_dequant[0][n] = static_cast<uint16_t>(ScaleQuantEntry(kLuminanceQuant[n], scale) * kAanInverseScale[n]);
-            m_dequant[1][n] = static_cast<uint16_t>(ScaleQuantEntry(kChrominanceQuant[n], scale) * kAanInverseScale[n]);
+            m_dequant[0][n] = static_cast<uint16_t>(ScaleQuantEntry(kLuminanceQuant[n], scale) *
+                                                    kAanInverseScale[n]);
+            m_dequant[1][n] = static_cast<uint16_t>(ScaleQuantEntry(kChrominanceQuant[n], scale) *
+                                                    kAanInverseScale[n]);
         }
         m_quantDefined = {true, true};
-        buildHuffman(m_huffman[0], kDcLuminance.counts.data(), kDcLuminance.symbols, kDcLuminance.symbolCount);
-        buildHuffman(m_huffman[1], kDcChrominance.counts.data(), kDcChrominance.symbols, kDcChrominance.symbolCount);
-        buildHuffman(m_huffman[2], kAcLuminance.counts.data(), kAcLuminance.symbols, kAcLuminance.symbolCount);
-        buildHuffman(m_huffman[3], kAcChrominance.counts.data(), kAcChrominance.symbols, kAcChrominance.symbolCount);
+        buildHuffman(m_huffman[0], kDcLuminance.counts.data(), kDcLuminance.symbols,
+                     kDcLuminance.symbolCount);
+        buildHuffman(m_huffman[1], kDcChrominance.counts.data(), kDcChrominance.symbols,
+                     kDcChrominance.symbolCount);
+        buildHuffman(m_huffman[2], kAcLuminance.counts.data(), kAcLuminance.symbols,
+                     kAcLuminance.symbolCount);
+        buildHuffman(m_huffman[3], kAcChrominance.counts.data(), kAcChrominance.symbols,
+                     kAcChrominance.symbolCount);
         quantSel[0] = 0;
         quantSel[1] = 1;
     } else if (!readTables(data, size, pos)) {
@@ -347,7 +399,8 @@ bool JpegDecoder::decode(const uint8_t* data, size_t size, int expectedWidth, in
     const size_t gridStride = static_cast<size_t>(mcusPerRow) * mcuWidth * 3;
     const size_t gridRows = static_cast<size_t>(mcuRows) * mcuHeight;
     try {
-        out.bgr.assign(gridStride * gridRows, 0);
+        // Every byte of the grid is written by its MCU, so a reused buffer needs no clearing.
+        out.bgr.resize(gridStride * gridRows);
     } catch (...) {
         return false;
     }
@@ -380,8 +433,10 @@ bool JpegDecoder::decode(const uint8_t* data, size_t size, int expectedWidth, in
     }
     // Keep the picture's own width and height: rows move down in place.
     const size_t rowBytes = static_cast<size_t>(width) * 3;
-    for (int y = 1; y < height; ++y)
-        std::memmove(out.bgr.data() + y * rowBytes, out.bgr.data() + y * gridStride, rowBytes);
+    if (gridStride != rowBytes) {
+        for (int y = 1; y < height; ++y)
+            std::memmove(out.bgr.data() + y * rowBytes, out.bgr.data() + y * gridStride, rowBytes);
+    }
     out.bgr.resize(rowBytes * static_cast<size_t>(height));
     out.width = width;
     out.height = height;

@@ -26,7 +26,7 @@ bool ReadStreamSize(const std::filesystem::path& stream, int& width, int& height
 const char* SamplingName(int samplingMode);
 
 class JpegDecoder {
-public:
+  public:
     // Decodes the stream file into a 24-bit bitmap file (resolution 300) and writes the
     // sampling name line on standard output. False, with nothing written, when the file
     // cannot be read, its header declares another size than the LCD's, or the stream is
@@ -35,11 +35,12 @@ public:
     bool decodeToBitmap(const std::filesystem::path& stream, const std::filesystem::path& bitmap,
                         int lcdWidth, int lcdHeight);
 
-    // Decodes a stream held in memory; silent. Same failures as decodeToBitmap.
+    // Decodes a stream held in memory; silent. Same failures as decodeToBitmap; after a failure
+    // the content of out is unspecified.
     bool decode(const uint8_t* data, size_t size, int expectedWidth, int expectedHeight,
                 DecodedPicture& out);
 
-private:
+  private:
     struct HuffmanTable {
         bool defined = false;
         int count = 0;

@@ -38,7 +38,9 @@ void BuildHuffmanTable(const HuffmanSpec& spec, HuffmanEncodeTable& t) {
     }
 }
 
-inline int BitLength(uint32_t v) { return v ? 32 - __builtin_clz(v) : 0; }
+inline int BitLength(uint32_t v) {
+    return v ? 32 - __builtin_clz(v) : 0;
+}
 
 void PutBe16(uint8_t* p, uint32_t v) {
     p[0] = static_cast<uint8_t>(v >> 8);
@@ -76,29 +78,35 @@ size_t WriteHuffmanBody(uint8_t* p, const HuffmanEncodeTable* const tables[4]) {
 
 // Level-shifted Y of every pixel into the luminance block covering it (blocks in raster
 // order), and Cb, Cr by point sampling: the top-left pixel of each 2x2, 2x1 or 1x2 cell.
-// The colour products are the setQuality tables' own, computed inline so the loops vectorise.
-FRAMEWISE_VECTOR_KERNEL void SplitMcu(const uint8_t* const* line, int mcuWidth, int mcuHeight,
-                                      int rowStep, int colStep, int32_t (*blocks)[64]) {
-    const int blocksAcross = mcuWidth / 8;
-    for (int i = 0; i < mcuHeight; ++i) {
-        const uint8_t* p = line[i];
-        for (int half = 0; half < blocksAcross; ++half) {
-            int32_t* dst = blocks[(i >> 3) * blocksAcross + half] + (i & 7) * 8;
-            const uint8_t* q = p + half * 24;
-            for (int j = 0; j < 8; ++j) {
-                int32_t b = q[3 * j], g = q[3 * j + 1], r = q[3 * j + 2];
-                dst[j] = ((19595 * r + 38470 * g + 7471 * b + 32768) >> 16) - 128;
-            }
-        }
-    }
+// Three table look-ups and two additions per component; the MCU shape is a template argument
+// so that every loop has fixed bounds.
+template <int kSamplingMode>
+void SplitMcu(const uint8_t* const* line, const std::array<std::array<int32_t, 256>, 9>& t,
+              int32_t (*blocks)[64]) {
+    constexpr int kWidth = (kSamplingMode & 1) ? 16 : 8;
+    constexpr int kHeight = (kSamplingMode & 2) ? 16 : 8;
+    constexpr int kColStep = (kSamplingMode & 1) ? 2 : 1;
+    constexpr int kRowStep = (kSamplingMode & 2) ? 2 : 1;
+    const int32_t *ry = t[0].data(), *gy = t[1].data(), *by = t[2].data();
+    const int32_t *rcb = t[3].data(), *gcb = t[4].data(), *bcb = t[5].data();
+    const int32_t *rcr = t[6].data(), *gcr = t[7].data(), *bcr = t[8].data();
     int32_t* cb = blocks[4];
     int32_t* cr = blocks[5];
-    for (int ci = 0; ci < 8; ++ci) {
-        const uint8_t* p = line[ci * rowStep];
-        for (int cj = 0; cj < 8; ++cj) {
-            int32_t b = p[colStep * cj], g = p[colStep * cj + 1], r = p[colStep * cj + 2];
-            cb[ci * 8 + cj] = ((-11059 * r - 21709 * g + 32768 * b + 8421375) >> 16) - 128;
-            cr[ci * 8 + cj] = ((32768 * r - 27439 * g - 5329 * b + 8421375) >> 16) - 128;
+    for (int i = 0; i < kHeight; ++i) {
+        const uint8_t* p = line[i];
+        for (int half = 0; half < kWidth / 8; ++half) {
+            int32_t* dst = blocks[(i >> 3) * (kWidth / 8) + half] + (i & 7) * 8;
+            const uint8_t* q = p + 24 * half;
+            for (int j = 0; j < 8; ++j)
+                dst[j] = ((ry[q[3 * j + 2]] + gy[q[3 * j + 1]] + by[q[3 * j]]) >> 16) - 128;
+        }
+        if (i % kRowStep) continue;
+        int32_t* cbRow = cb + (i / kRowStep) * 8;
+        int32_t* crRow = cr + (i / kRowStep) * 8;
+        for (int c = 0; c < 8; ++c) {
+            const uint8_t* q = p + 3 * kColStep * c;
+            cbRow[c] = ((rcb[q[2]] + gcb[q[1]] + bcb[q[0]]) >> 16) - 128;
+            crRow[c] = ((rcr[q[2]] + gcr[q[1]] + bcr[q[0]]) >> 16) - 128;
         }
     }
 }
@@ -191,7 +199,9 @@ struct JpegEncoder::BitWriter {
     }
 };
 
-JpegEncoder::JpegEncoder(uint16_t quality) { setQuality(quality); }
+JpegEncoder::JpegEncoder(uint16_t quality) {
+    setQuality(quality);
+}
 
 void JpegEncoder::setQuality(uint16_t quality) {
     m_quality = quality;
@@ -211,11 +221,13 @@ void JpegEncoder::setQuality(uint16_t quality) {
         m_lumQuant[i] = ScaleQuantEntry(kLuminanceQuant[i], m_scaleFactor);
         m_chromaQuant[i] = ScaleQuantEntry(kChrominanceQuant[i], m_scaleFactor);
         // The DCT leaves its output scaled by 8 and the AAN factors; the divisor takes both.
-        m_lumDivisors[i] = static_cast<uint16_t>((kAanForwardScale[i] * m_lumQuant[i] + 1024) >> 11);
+        m_lumDivisors[i] =
+            static_cast<uint16_t>((kAanForwardScale[i] * m_lumQuant[i] + 1024) >> 11);
         m_chromaDivisors[i] =
             static_cast<uint16_t>((kAanForwardScale[i] * m_chromaQuant[i] + 1024) >> 11);
         // Exact for the dividends that occur (below 2^19) since divisors stay below 2^12.
-        m_lumReciprocal[i] = static_cast<uint32_t>(((1ull << 31) + m_lumDivisors[i] - 1) / m_lumDivisors[i]);
+        m_lumReciprocal[i] =
+            static_cast<uint32_t>(((1ull << 31) + m_lumDivisors[i] - 1) / m_lumDivisors[i]);
         m_chromaReciprocal[i] =
             static_cast<uint32_t>(((1ull << 31) + m_chromaDivisors[i] - 1) / m_chromaDivisors[i]);
     }
@@ -253,14 +265,26 @@ void JpegEncoder::gatherMcu(int mcuX, int mcuY) {
             line[i] = row;
         } else {
             std::memcpy(edge[i], row, static_cast<size_t>(validCols) * 3);
-            for (int j = validCols; j < m_mcuWidth; ++j) std::memcpy(edge[i] + 3 * j, row + 3 * (validCols - 1), 3);
+            for (int j = validCols; j < m_mcuWidth; ++j)
+                std::memcpy(edge[i] + 3 * j, row + 3 * (validCols - 1), 3);
             line[i] = edge[i];
         }
     }
 
-    const int rowStep = (m_layoutFlags & kLayoutChromaHalfHeight) ? 2 : 1;
-    const int colStep = (m_layoutFlags & kLayoutChromaHalfWidth) ? 6 : 3;
-    SplitMcu(line, m_mcuWidth, m_mcuHeight, rowStep, colStep, m_blocks);
+    switch (m_samplingMode) {
+        case 0:
+            SplitMcu<0>(line, m_colour, m_blocks);
+            break;
+        case 1:
+            SplitMcu<1>(line, m_colour, m_blocks);
+            break;
+        case 2:
+            SplitMcu<2>(line, m_colour, m_blocks);
+            break;
+        default:
+            SplitMcu<3>(line, m_colour, m_blocks);
+            break;
+    }
 }
 
 bool JpegEncoder::codeBlock(BitWriter& bits, const int32_t* samples, const uint32_t* reciprocals,
@@ -359,27 +383,42 @@ bool JpegEncoder::encode(const uint8_t* pixels, uint8_t* output, int width, int 
     const bool withIndex = !jfifMode && !(layoutFlags & kLayoutNoIndex);
     const bool withTables = jfifMode || !(layoutFlags & kLayoutNoTables);
     size_t indexBytes = withIndex ? 8ull * m_mcusPerRow * m_mcuRows : 0;
-    size_t headerBytes = jfifMode ? kJfifHeaderBytes
-                                  : kDeviceHeaderBytes + indexBytes + (withTables ? kTableBodyBytes : 0);
+    size_t headerBytes = jfifMode
+                             ? kJfifHeaderBytes
+                             : kDeviceHeaderBytes + indexBytes + (withTables ? kTableBodyBytes : 0);
     if (headerBytes > outCapacity) return false;
 
     size_t pos = 0;
     size_t indexPos = 0;
     if (jfifMode) {
-        static const uint8_t kApp0[20] = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16,  'J', 'F', 'I', 'F',
-                                          0,    1,    1,    1,    1, 44,  1,   44,  0,   0};
+        static const uint8_t kApp0[20] = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F',
+                                          0,    1,    1,    1,    1, 44, 1,   44,  0,   0};
         std::memcpy(output, kApp0, sizeof kApp0);  // SOI, APP0 with 300 x 300 dots per inch
         pos = sizeof kApp0;
         output[pos++] = 0xFF, output[pos++] = 0xDB;
         pos += WriteQuantBody(output + pos, m_lumQuant, m_chromaQuant);
         output[pos++] = 0xFF, output[pos++] = 0xC4;
         pos += WriteHuffmanBody(output + pos, tables);
-        const uint8_t sof[19] = {0xFF, 0xC0, 0, 17, 8, static_cast<uint8_t>(height >> 8),
-                                 static_cast<uint8_t>(height), static_cast<uint8_t>(width >> 8),
-                                 static_cast<uint8_t>(width), 3, 1,
-                                 static_cast<uint8_t>(0x11 + (m_samplingMode & 1) * 0x10 +
-                                                      (m_samplingMode >> 1)),
-                                 0, 2, 0x11, 1, 3, 0x11, 1};
+        const uint8_t sof[19] = {
+            0xFF,
+            0xC0,
+            0,
+            17,
+            8,
+            static_cast<uint8_t>(height >> 8),
+            static_cast<uint8_t>(height),
+            static_cast<uint8_t>(width >> 8),
+            static_cast<uint8_t>(width),
+            3,
+            1,
+            static_cast<uint8_t>(0x11 + (m_samplingMode & 1) * 0x10 + (m_samplingMode >> 1)),
+            0,
+            2,
+            0x11,
+            1,
+            3,
+            0x11,
+            1};
         std::memcpy(output + pos, sof, sizeof sof);
         pos += sizeof sof;
         static const uint8_t kSos[14] = {0xFF, 0xDA, 0, 12, 3, 1, 0x00, 2, 0x11, 3, 0x11, 0, 63, 0};

@@ -27,7 +27,7 @@ struct HuffmanEncodeTable {
 };
 
 class JpegEncoder {
-public:
+  public:
     explicit JpegEncoder(uint16_t quality);
 
     // Stores the quality and rebuilds every table; qualities outside 1..100 are clamped.
@@ -49,13 +49,12 @@ public:
     const std::array<uint8_t, 64>& lumQuant() const { return m_lumQuant; }
     const std::array<uint8_t, 64>& chromaQuant() const { return m_chromaQuant; }
     // Colour product table 0..8: R->Y, G->Y, B->Y, R->Cb, G->Cb, B->Cb, R->Cr, G->Cr, B->Cr.
-    // The pixel loop computes the same products inline, where the compiler can vectorise them.
     const std::array<int32_t, 256>& colourTable(int which) const { return m_colour[which]; }
 
     // An output size that any picture of this size and layout fits in (worst case).
     static size_t MaxEncodedSize(int width, int height, uint32_t layoutFlags);
 
-private:
+  private:
     struct BitWriter;
     bool encodeMcu(BitWriter& bits, int mcuX, int mcuY);
     bool codeBlock(BitWriter& bits, const int32_t* samples, const uint32_t* reciprocals,
