@@ -45,8 +45,8 @@ DeleteOutcome AlbumCommands::DeleteSelected(const std::string& lastFolderPicture
     const std::vector<int> selected = m_list.SelectedIndices();
     const int s = static_cast<int>(selected.size());
     if (s < 1) {
-        m_frontend.ShowMessage(m_language.Tr(
-            "DELETE_TIPS_1", "Please select at least a pic before you delete it!"));
+        m_frontend.ShowMessage(
+            m_language.Tr("DELETE_TIPS_1", "Please select at least a pic before you delete it!"));
         return outcome;
     }
     if (!m_frontend.AskYesNo(m_language.Tr("DELETE_TIPS_2", "Delete the selected photo(s)?"))) {
@@ -141,7 +141,8 @@ bool AlbumCommands::Move(int direction) {
             for (int n : {a, b}) {
                 const auto path = m_folder.SourcePath(static_cast<size_t>(n - 1));
                 if (path && m_folder.IsAlbumFilePath(*path)) {
-                    m_folder.SetSourcePath(static_cast<size_t>(n - 1), m_folder.FilePath(n).string());
+                    m_folder.SetSourcePath(static_cast<size_t>(n - 1),
+                                           m_folder.FilePath(n).string());
                 }
             }
             m_model.SwapPictures(a, b);

@@ -52,8 +52,8 @@ int RunDelete(Context& ctx) {
     AlbumListModel& list = session.List();
     const int count = list.ItemCount();
     if (*numbers.rbegin() > count) {
-        ctx.err << "framewise-cli: there is no picture " << *numbers.rbegin() << " (the album holds "
-                << count << ")\n";
+        ctx.err << "framewise-cli: there is no picture " << *numbers.rbegin()
+                << " (the album holds " << count << ")\n";
         return kExitFailure;
     }
     // Selected as a click on each would select them, then the Delete button.

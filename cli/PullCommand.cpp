@@ -21,9 +21,7 @@ class PullFrontend : public SessionFrontend {
   public:
     PullFrontend(std::ostream& err, bool bar, bool bmp, std::string folder)
         : SessionFrontend(err, bar), m_bmp(bmp), m_folder(std::move(folder)) {}
-    Answer AskYesNoCancel(const std::string&) override {
-        return m_bmp ? Answer::Yes : Answer::No;
-    }
+    Answer AskYesNoCancel(const std::string&) override { return m_bmp ? Answer::Yes : Answer::No; }
     bool AskYesNo(const std::string&) override { return true; }
     std::optional<std::string> ChooseFolder(const std::string&) override { return m_folder; }
     // The closing "All pics were saved!" is said by the command's own summary.
@@ -54,14 +52,14 @@ int RunPull(Context& ctx) {
         return kExitFailure;
     }
 
-    PullFrontend frontend(ctx.err, SessionFrontend::StderrIsTerminal(), ext == "bmp",
-                          dir.string());
+    PullFrontend frontend(ctx.err, SessionFrontend::StderrIsTerminal(), ext == "bmp", dir.string());
     FrameSession session(frontend);
     if (int code = OpenFrameSession(ctx, frontend, session, true); code != kExitOk) return code;
-    frontend.SetFinishedText(session.GetLanguage().Tr("SAVEPICFINISH_TIPS", "All pics were saved!"));
+    frontend.SetFinishedText(
+        session.GetLanguage().Tr("SAVEPICFINISH_TIPS", "All pics were saved!"));
 
     const int count = session.List().ItemCount();
-    SaveContext save{session.Folder(), session.List(),        session.State(),     frontend,
+    SaveContext save{session.Folder(),      session.List(),    session.State(),     frontend,
                      session.GetLanguage(), session.Encoder(), session.Connection()};
     const SaveOutcome outcome = SaveAllPictures(save);
     if (count > 0 && !outcome.finished) {

@@ -42,9 +42,9 @@ std::optional<Format> ChooseFormat(SaveContext& ctx) {
 }
 
 std::optional<std::string> ChooseTargetFolder(SaveContext& ctx, Format format) {
-    const std::string title =
-        format == Format::Bmp ? ctx.language.Tr("SAVEBMPDIR_TIPS", "Choose Save BMP Directory")
-                              : ctx.language.Tr("SAVEJPGDIR_TIPS", "Choose Save JPG Directory");
+    const std::string title = format == Format::Bmp
+                                  ? ctx.language.Tr("SAVEBMPDIR_TIPS", "Choose Save BMP Directory")
+                                  : ctx.language.Tr("SAVEJPGDIR_TIPS", "Choose Save JPG Directory");
     std::optional<std::string> folder = ctx.frontend.ChooseFolder(title);
     if (!folder) return std::nullopt;
     if (folder->empty()) {
@@ -75,8 +75,8 @@ SaveOutcome SaveInto(SaveContext& ctx, const std::vector<int>& positions) {
         const fs::path target = SaveTargetName(*folder, position, *format == Format::Bmp);
         std::error_code ec;
         if (fs::exists(target, ec) &&
-            !ctx.frontend.AskYesNo(FormatText(
-                BuiltInText(BuiltInMessage::FileExists, ctx.language), target.string()))) {
+            !ctx.frontend.AskYesNo(FormatText(BuiltInText(BuiltInMessage::FileExists, ctx.language),
+                                              target.string()))) {
             ++outcome.skipped;
             continue;
         }
@@ -125,21 +125,24 @@ JpegWrite WriteJpegFile(SaveContext& ctx, const std::string& itemText, const fs:
     const Size lcd{info.lcdWidth, info.lcdHeight};
     // The number is the first four characters of the item text ("0012.bmp" -> 12).
     const int number = AlbumFolder::NumberOf(itemText.substr(0, 4));
-    // A picture that cannot be opened has been reported; the JPEG is made of whatever the
-    // buffer holds, as Add would do.
-    ReadAlbumPicture(ctx.folder.Path(), number, lcd, conn.FrameBuffer, ctx.language,
-                     ctx.frontend);
     const size_t needed = static_cast<size_t>(FrameRowStride(lcd.width)) *
                           static_cast<size_t>(std::max(0, lcd.height));
     if (conn.FrameBuffer.size() < needed) conn.FrameBuffer.resize(needed, 0);
+    // Read beside the shared buffer and copied into its front, so that FrameBuffer keeps the
+    // size the connection gave it. A picture that cannot be opened has been reported; the JPEG
+    // is then made of whatever the buffer holds.
+    std::vector<uint8_t> pixels;
+    if (ReadAlbumPicture(ctx.folder.Path(), number, lcd, pixels, ctx.language, ctx.frontend)) {
+        std::copy_n(pixels.begin(), std::min(pixels.size(), needed), conn.FrameBuffer.begin());
+    }
 
     ctx.encoder.jfifMode = true;
     ctx.encoder.setQuality(100);
     size_t size = 0;
     const bool encoded =
         !conn.StreamBuffer.empty() &&
-        ctx.encoder.encode(conn.FrameBuffer.data(), conn.StreamBuffer.data(), lcd.width,
-                           lcd.height, size, kJfifLayout, conn.StreamBuffer.size());
+        ctx.encoder.encode(conn.FrameBuffer.data(), conn.StreamBuffer.data(), lcd.width, lcd.height,
+                           size, kJfifLayout, conn.StreamBuffer.size());
     // Without a result nothing is written: an empty or cut-off file would pass for a picture.
     if (!encoded) return JpegWrite::NotEncoded;
     std::ofstream out(target, std::ios::binary | std::ios::trunc);

@@ -1,8 +1,7 @@
-#include "album/AlbumCommands.h"
-
 #include <gtest/gtest.h>
 
 #include "EditSessionSupport.h"
+#include "album/AlbumCommands.h"
 
 namespace framewise {
 namespace {
@@ -33,7 +32,8 @@ TEST_F(AlbumCommandsTest, DeletingTwoOfFiveKeepsFolderSourcesAndRecordsInStep) {
     OpenWith(5);
     std::vector<std::vector<uint8_t>> files;
     std::vector<PictureRecord> records;
-    for (int n = 1; n <= 5; ++n) files.push_back(AlbumFile(n)), records.push_back(Model().Record(n - 1));
+    for (int n = 1; n <= 5; ++n)
+        files.push_back(AlbumFile(n)), records.push_back(Model().Record(n - 1));
 
     Select({1, 2});
     const DeleteOutcome outcome = commands->DeleteSelected("/pictures/last.jpg");

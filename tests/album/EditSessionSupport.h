@@ -37,7 +37,8 @@ class EditSessionTest : public ::testing::Test {
         ASSERT_TRUE(session->Open(options, error)) << error;
         frame = session->Simulated().get();
         frame->SetBusyPolls(0);
-        for (int seed = 1; seed <= pictures; ++seed) streams.push_back(EncodeStream(128, 128, seed));
+        for (int seed = 1; seed <= pictures; ++seed)
+            streams.push_back(EncodeStream(128, 128, seed));
         PokeAlbum(*frame, 0x30000, streams);
         ASSERT_TRUE(session->AttachAndRead());
         ASSERT_EQ(session->List().ItemCount(), pictures);

@@ -1,10 +1,9 @@
-#include "picture/SavePictures.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
 #include "album/EditSessionSupport.h"
+#include "picture/SavePictures.h"
 
 #ifdef FRAMEWISE_HAVE_LIBJPEG
 #include <jpeglib.h>
@@ -26,9 +25,8 @@ class SavePicturesTest : public test::EditSessionTest {
         fs::create_directories(out);
     }
     SaveContext Context() {
-        return SaveContext{session->Folder(), session->List(),      session->State(),
-                           fe,                session->GetLanguage(), session->Encoder(),
-                           session->Connection()};
+        return SaveContext{session->Folder(),      session->List(),    session->State(),     fe,
+                           session->GetLanguage(), session->Encoder(), session->Connection()};
     }
     SaveOutcome Save() {
         SaveContext ctx = Context();
@@ -78,8 +76,8 @@ TEST_F(SavePicturesTest, NoToAnOverwriteKeepsThatFileAndGoesOn) {
     EXPECT_TRUE(outcome.finished);
     EXPECT_EQ(outcome.skipped, 1);
     EXPECT_EQ(outcome.written, 4);
-    EXPECT_EQ(fe.Questions().back(), "File " + (out / "0002.bmp").string() +
-                                         " existed, want to over write?");
+    EXPECT_EQ(fe.Questions().back(),
+              "File " + (out / "0002.bmp").string() + " existed, want to over write?");
     const auto kept = test::FileBytes(out / "0002.bmp");
     EXPECT_EQ(std::string(kept.begin(), kept.end()), "keep");
     EXPECT_EQ(test::FileBytes(out / "0003.bmp"), AlbumFile(3));
@@ -133,9 +131,8 @@ TEST_F(SavePicturesTest, ADetachDuringTheWalkStopsItSilently) {
     detaching.state = &session->State();
     detaching.QueueYesNoCancel(Answer::No);
     detaching.QueueFolder(out.string());
-    SaveContext ctx{session->Folder(), session->List(),      session->State(),
-                    detaching,         session->GetLanguage(), session->Encoder(),
-                    session->Connection()};
+    SaveContext ctx{session->Folder(),      session->List(),    session->State(),     detaching,
+                    session->GetLanguage(), session->Encoder(), session->Connection()};
     const SaveOutcome outcome = SaveAllPictures(ctx);
     EXPECT_FALSE(outcome.finished);
     EXPECT_EQ(outcome.written, 1);
@@ -162,6 +159,23 @@ TEST_F(SavePicturesTest, OnePictureByItsExtension) {
     fe.QueueSaveFile(bad.string());
     EXPECT_FALSE(Save().finished);
     EXPECT_EQ(fe.Messages(), std::vector<std::string>{"Save " + bad.string() + " file failed!"});
+}
+
+TEST_F(SavePicturesTest, AMissingAlbumFileIsReportedAndStillSaved) {
+    const size_t bufferSize = session->Connection().FrameBuffer.size();
+    const fs::path missing = session->Folder().FilePath(1);
+    fs::remove(missing);
+    Select({2});
+    fe.QueueSaveFile((out / "three.jpg").string());
+    ASSERT_TRUE(Save().finished);
+    Select({0});
+    fe.QueueSaveFile((out / "one.jpg").string());
+    EXPECT_TRUE(Save().finished);
+    EXPECT_EQ(fe.Messages(),
+              std::vector<std::string>{"Cannot open file " + missing.string() + "!"});
+    // Made of what the buffer held: the picture read before.
+    EXPECT_EQ(test::FileBytes(out / "one.jpg"), test::FileBytes(out / "three.jpg"));
+    EXPECT_EQ(session->Connection().FrameBuffer.size(), bufferSize);
 }
 
 TEST_F(SavePicturesTest, APictureThatWillNotEncodeWritesNothing) {
@@ -209,7 +223,8 @@ TEST_F(SavePicturesTest, SavedJpegDecodesAsTheAlbumPicture) {
         jpeg_read_scanlines(&cinfo, rows, 1);
         const uint8_t* src = bmp.data() + 54 + (127 - y) * 128 * 3;  // bottom-up BGR
         for (int x = 0; x < 128; ++x)
-            for (int c = 0; c < 3; ++c) error += std::abs(int(row[x * 3 + c]) - int(src[x * 3 + 2 - c]));
+            for (int c = 0; c < 3; ++c)
+                error += std::abs(int(row[x * 3 + c]) - int(src[x * 3 + 2 - c]));
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
