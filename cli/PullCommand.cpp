@@ -1,14 +1,11 @@
-// framewise-cli pull: reads the frame's album and writes every picture into a folder, as
-// 0001.bmp (the album file itself) or 0001.jpg (a JFIF file as Save All writes it).
-#include <cstdio>
-#include <fstream>
+// framewise-cli pull: reads the frame's album and writes every picture into a folder through
+// Save All, as 0001.bmp (the album file itself) or 0001.jpg (a JFIF file).
 #include <ostream>
 #include <system_error>
 
 #include "cli/Command.h"
 #include "cli/SessionFrontend.h"
-#include "codec/BmpFile.h"
-#include "codec/JpegEncoder.h"
+#include "picture/SavePictures.h"
 
 namespace framewise::cli {
 
@@ -18,29 +15,26 @@ namespace fs = std::filesystem;
 
 constexpr const char* kSynopsis = "pull DIR [--format bmp|jpg]";
 
-// Save All's JPEG form: JFIF, quality 100, chroma halved both ways (layout flags 3).
-bool WriteJfif(const fs::path& albumFile, const fs::path& target, std::string& error) {
-    BmpImage image;
-    if (!ReadBmp24(albumFile, image, &error)) return false;
-    JpegEncoder encoder(100);
-    encoder.jfifMode = true;
-    encoder.setQuality(100);
-    const uint32_t flags = kLayoutChromaHalfWidth | kLayoutChromaHalfHeight;
-    std::vector<uint8_t> out(JpegEncoder::MaxEncodedSize(image.width, image.height, flags));
-    size_t size = 0;
-    if (!encoder.encode(image.rows.data(), out.data(), image.width, image.height, size, flags,
-                        out.size())) {
-        error = "the picture could not be encoded";
-        return false;
+// Save All's questions answered from the command line: the format, the folder, and Yes to
+// every overwrite.
+class PullFrontend : public SessionFrontend {
+  public:
+    PullFrontend(std::ostream& err, bool bar, bool bmp, std::string folder)
+        : SessionFrontend(err, bar), m_bmp(bmp), m_folder(std::move(folder)) {}
+    Answer AskYesNoCancel(const std::string&) override { return m_bmp ? Answer::Yes : Answer::No; }
+    bool AskYesNo(const std::string&) override { return true; }
+    std::optional<std::string> ChooseFolder(const std::string&) override { return m_folder; }
+    // The closing "All pics were saved!" is said by the command's own summary.
+    void ShowMessage(const std::string& text) override {
+        if (text != m_finished) SessionFrontend::ShowMessage(text);
     }
-    std::ofstream file(target, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(size));
-    if (!file.flush()) {
-        error = "cannot write " + target.string();
-        return false;
-    }
-    return true;
-}
+    void SetFinishedText(std::string text) { m_finished = std::move(text); }
+
+  private:
+    bool m_bmp;
+    std::string m_folder;
+    std::string m_finished;
+};
 
 int RunPull(Context& ctx) {
     std::optional<std::string> format;
@@ -58,32 +52,23 @@ int RunPull(Context& ctx) {
         return kExitFailure;
     }
 
-    SessionFrontend frontend(ctx.err, SessionFrontend::StderrIsTerminal());
+    PullFrontend frontend(ctx.err, SessionFrontend::StderrIsTerminal(), ext == "bmp", dir.string());
     FrameSession session(frontend);
     if (int code = OpenFrameSession(ctx, frontend, session, true); code != kExitOk) return code;
+    frontend.SetFinishedText(
+        session.GetLanguage().Tr("SAVEPICFINISH_TIPS", "All pics were saved!"));
 
-    const auto items = session.List().Items();
-    for (size_t i = 0; i < items.size(); ++i) {
-        // Named by list position, as Save All names them.
-        char name[32];
-        std::snprintf(name, sizeof name, "%04d.%s", static_cast<int>(i + 1), ext.c_str());
-        const fs::path source = session.Folder().PathOf(items[i].name);
-        const fs::path target = dir / name;
-        std::string error;
-        bool ok;
-        if (ext == "bmp") {
-            ok = fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec) && !ec;
-            if (!ok) error = ec.message();
-        } else {
-            ok = WriteJfif(source, target, error);
-        }
-        if (!ok) {
-            ctx.err << "framewise-cli: cannot write " << target.string() << ": " << error << "\n";
-            return kExitFailure;
-        }
+    const int count = session.List().ItemCount();
+    SaveContext save{session.Folder(),      session.List(),    session.State(),     frontend,
+                     session.GetLanguage(), session.Encoder(), session.Connection()};
+    const SaveOutcome outcome = SaveAllPictures(save);
+    if (count > 0 && !outcome.finished) {
+        ctx.err << "framewise-cli: the pictures could not all be written to " << dir.string()
+                << "\n";
+        return kExitFailure;
     }
-    ctx.out << "Wrote " << items.size() << (items.size() == 1 ? " picture" : " pictures") << " to "
-            << dir.string() << "\n";
+    ctx.out << "Wrote " << outcome.written << (outcome.written == 1 ? " picture" : " pictures")
+            << " to " << dir.string() << "\n";
     return kExitOk;
 }
 

@@ -1,0 +1,76 @@
+// framewise-cli move N up|down: one whole run that reads the frame's album, moves picture N
+// (1 is 0001) one place through the album's Move Up or Move Down and synchronizes the frame.
+#include <algorithm>
+#include <ostream>
+
+#include "album/AlbumCommands.h"
+#include "album/PictureTotal.h"
+#include "cli/Command.h"
+#include "cli/SessionFrontend.h"
+
+namespace framewise::cli {
+
+namespace {
+
+constexpr const char* kSynopsis = "move N up|down";
+
+std::string OneLineTotal(FrameSession& session, int count) {
+    std::string text =
+        PictureTotalText(session.GetLanguage().Tr("IDC_STATIC_HIDSTATUS", "Total Pictures"), count,
+                         session.Totals());
+    text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
+    return text;
+}
+
+int RunMove(Context& ctx) {
+    long n = 0;
+    if (ctx.args.size() != 2 || !ParseInt(ctx.args[0], n) || n < 1 ||
+        (ctx.args[1] != "up" && ctx.args[1] != "down")) {
+        ctx.err << "usage: framewise-cli " << kSynopsis << "\n";
+        return kExitUsage;
+    }
+    const bool up = ctx.args[1] == "up";
+
+    SessionFrontend frontend(ctx.err, SessionFrontend::StderrIsTerminal());
+    FrameSession session(frontend);
+    if (int code = OpenFrameSession(ctx, frontend, session, true); code != kExitOk) return code;
+
+    AlbumListModel& list = session.List();
+    const int count = list.ItemCount();
+    if (n > count) {
+        ctx.err << "framewise-cli: there is no picture " << n << " (the album holds " << count
+                << ")\n";
+        return kExitFailure;
+    }
+    const int index = static_cast<int>(n - 1);
+    list.ClearSelection();
+    list.SetItemSelected(index, true);
+    AlbumCommands commands(session.Folder(), list, session.Connection().Model(), session.State(),
+                           frontend, session.GetLanguage(),
+                           [&session](int c) { session.Store().UpdatePictureTotal(c); });
+    const std::string from = AlbumFolder::FileName(index + 1).substr(0, 4);
+    if (!(up ? commands.MoveUp() : commands.MoveDown())) {
+        ctx.out << "Picture " << from << " is already " << (up ? "first" : "last")
+                << "; nothing changed\n"
+                << OneLineTotal(session, count) << "\n";
+        return kExitOk;
+    }
+    const bool written = session.Synchronize();
+    frontend.EndBar();
+    if (!written) {
+        ctx.err << "framewise-cli: synchronizing the album to the frame failed\n";
+        return kExitFailure;
+    }
+    const std::string to = AlbumFolder::FileName(index + (up ? 0 : 2)).substr(0, 4);
+    ctx.out << "Moved picture " << from << " " << (up ? "up" : "down") << " to " << to << "\n"
+            << OneLineTotal(session, count) << "\n";
+    return kExitOk;
+}
+
+const CommandRegistrar kMove({"move", kSynopsis,
+                              "move album picture N (1 = 0001) one place up or down and write "
+                              "the album back to the frame",
+                              RunMove});
+
+}  // namespace
+}  // namespace framewise::cli

@@ -1,0 +1,100 @@
+// framewise-cli delete and move against a simulated frame, each a whole run.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+
+#include "TempDir.h"
+#include "device/FrameImage.h"
+#include "device/SimulatedFrame.h"
+#include "transfer/TransferTestSupport.h"
+
+namespace framewise {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int code = -1;
+    std::string out;
+};
+
+class EditCommandsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(CreateFrameImage(image, FrameImageOptions{}, error)) << error;
+        auto frame = SimulatedFrame::Open(image, error);
+        ASSERT_TRUE(frame) << error;
+        for (int seed = 1; seed <= 5; ++seed) streams.push_back(test::EncodeStream(128, 128, seed));
+        test::PokeAlbum(*frame, 0x30000, streams);
+    }
+    // The backups before each write go to the test folder.
+    CliRun Cli(const std::string& args) {
+        const std::string command = "XDG_DATA_HOME='" + (dir / "data").string() + "' '" +
+                                    FRAMEWISE_CLI + "' --simulate '" + image.string() +
+                                    "' --work-root '" + (dir / "work").string() + "' " + args +
+                                    " 2>/dev/null </dev/null";
+        CliRun run;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (!pipe) return run;
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+        const int status = ::pclose(pipe);
+        run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return run;
+    }
+    // The lengths of the frame's index entries, in album order.
+    std::vector<uint32_t> IndexLengths() {
+        std::string error;
+        auto frame = SimulatedFrame::Open(image, error);
+        std::vector<uint32_t> lengths;
+        if (!frame) return lengths;
+        for (const auto& [address, length] : test::FlashIndex(frame->Flash(), 0x30000))
+            lengths.push_back(length);
+        return lengths;
+    }
+    uint32_t Length(int number) { return static_cast<uint32_t>(streams[number - 1].size()); }
+
+    test::TempDir dir;
+    fs::path image = dir / "frame.img";
+    std::vector<std::vector<uint8_t>> streams;
+};
+
+TEST_F(EditCommandsTest, DeleteAndMoveRewriteTheFrame) {
+    CliRun del = Cli("delete 2 3");
+    ASSERT_EQ(del.code, 0);
+    EXPECT_EQ(del.out.rfind("Deleted 2 pictures (0002, 0003); the frame now holds 3\n"
+                            "Total Pictures: 3 (",
+                            0),
+              0u)
+        << del.out;
+    EXPECT_EQ(IndexLengths(), (std::vector<uint32_t>{Length(1), Length(4), Length(5)}));
+
+    CliRun move = Cli("move 3 up");
+    ASSERT_EQ(move.code, 0);
+    EXPECT_EQ(move.out.rfind("Moved picture 0003 up to 0002\nTotal Pictures: 3 (", 0), 0u)
+        << move.out;
+    EXPECT_EQ(IndexLengths(), (std::vector<uint32_t>{Length(1), Length(5), Length(4)}));
+
+    CliRun still = Cli("move 1 up");
+    ASSERT_EQ(still.code, 0);
+    EXPECT_EQ(still.out.rfind("Picture 0001 is already first; nothing changed\n", 0), 0u)
+        << still.out;
+    EXPECT_EQ(IndexLengths(), (std::vector<uint32_t>{Length(1), Length(5), Length(4)}));
+}
+
+TEST_F(EditCommandsTest, BadArguments) {
+    EXPECT_EQ(Cli("delete").code, 2);
+    EXPECT_EQ(Cli("delete two").code, 2);
+    EXPECT_EQ(Cli("delete 0").code, 2);
+    EXPECT_EQ(Cli("move 1").code, 2);
+    EXPECT_EQ(Cli("move 1 sideways").code, 2);
+    EXPECT_EQ(Cli("delete 6").code, 1);
+    EXPECT_EQ(Cli("move 6 down").code, 1);
+    EXPECT_EQ(IndexLengths().size(), 5u);
+}
+
+}  // namespace
+}  // namespace framewise
