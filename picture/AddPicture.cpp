@@ -129,8 +129,8 @@ bool PictureAdder::AddPicture() {
             encoder.jfifMode = false;
             encoder.setQuality(static_cast<uint16_t>(std::max(quality, 0)));
             size_t size = 0;
-            if (!encoder.encode(connection.FrameBuffer.data(), stream.data(), lcd.width,
-                                lcd.height, size, layout, stream.size()))
+            if (!encoder.encode(connection.FrameBuffer.data(), stream.data(), lcd.width, lcd.height,
+                                size, layout, stream.size()))
                 return std::optional<size_t>();
             return std::optional<size_t>(size);
         });

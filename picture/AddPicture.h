@@ -27,7 +27,9 @@ class PictureAdder {
                  Frontend& frontend);
 
     // EnableControls of the window and the Add button (control 1019); either may be empty.
-    void SetEnableControls(std::function<void(bool)> enable) { m_enableControls = std::move(enable); }
+    void SetEnableControls(std::function<void(bool)> enable) {
+        m_enableControls = std::move(enable);
+    }
     void SetAddButtonHandler(std::function<void(bool)> enable) { m_enableAdd = std::move(enable); }
     void EnableControls(bool enable) {
         if (m_enableControls) m_enableControls(enable);

@@ -6,8 +6,7 @@
 
 namespace framewise {
 
-BatchAdd::BatchAdd(PictureAdder& adder, PreviewCanvas& canvas)
-    : m_adder(adder), m_canvas(canvas) {}
+BatchAdd::BatchAdd(PictureAdder& adder, PreviewCanvas& canvas) : m_adder(adder), m_canvas(canvas) {}
 
 BatchAdd::~BatchAdd() {
     Join();

@@ -18,8 +18,8 @@ class PreviewCanvas;
 struct BatchItem {
     std::string path;
     bool added = false;
-    int quality = 0;        // of the stored stream
-    std::size_t size = 0;   // its bytes
+    int quality = 0;       // of the stored stream
+    std::size_t size = 0;  // its bytes
 };
 
 // Runs a step on the thread that owns the window and returns when it has run there.

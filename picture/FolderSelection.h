@@ -8,9 +8,9 @@
 namespace framewise {
 
 struct FolderSelection {
-    std::string m_strFolderPrefix;    // the shown folder, ending in its separator
-    std::vector<std::string> items;   // item texts (file names), in list order
-    std::vector<bool> selected;       // one per item
+    std::string m_strFolderPrefix;   // the shown folder, ending in its separator
+    std::vector<std::string> items;  // item texts (file names), in list order
+    std::vector<bool> selected;      // one per item
     int focused = -1;
     int selectionMark = -1;
     int ensuredVisible = -1;
