@@ -9,6 +9,7 @@
 #include "picture/AddMath.h"
 #include "picture/AlbumPictureReader.h"
 #include "picture/Bmp24.h"
+#include "picture/DropRules.h"
 #include "picture/PreviewCanvas.h"
 
 namespace framewise {
@@ -72,6 +73,15 @@ bool PictureAdder::StartBatchFromSelection() {
     m_folderList.SelectAll();
     m_frontend.PostEvent("ReceivePic");
     return false;
+}
+
+bool PictureAdder::DropFiles(const std::vector<std::string>& items) {
+    const AppState& state = m_session.State();
+    if (!state.m_bReady || !state.m_bAttached || state.m_bBatchAdding) return false;
+    EnableControls(false);
+    SetAddQueue(QueueDroppedItems(items));
+    m_frontend.PostEvent("ReceivePic");
+    return true;
 }
 
 bool PictureAdder::AddPicture() {

@@ -45,6 +45,11 @@ class PictureAdder {
     // that makes room); shows MEMFULL_TIPS_1 once when it does not while an Add runs.
     bool CheckRoom();
 
+    // Files and folders dropped on the window: while ready, attached and no batch runs, the
+    // controls go off, the add queue takes the pictures among them and "ReceivePic" is posted.
+    // False when the drop is swallowed.
+    bool DropFiles(const std::vector<std::string>& items);
+
     // The add queue the batch worker takes its paths from, in order.
     void SetAddQueue(std::vector<std::string> paths);
     std::vector<std::string> AddQueue() const;

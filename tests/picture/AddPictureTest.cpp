@@ -344,6 +344,21 @@ TEST_F(AddPictureTest, SeveralSelectedFolderPicturesBecomeABatchOnItsOwnThread) 
     EXPECT_EQ(session->List().SelectedIndices(), std::vector<int>{1});
 }
 
+TEST_F(AddPictureTest, DroppedFilesQueueABatch) {
+    Attach(FrameImageOptions{});
+    const std::string pic = Save(PhotoLike(200, 150), "Photo.JPG", "JPG");
+    Save(PhotoLike(200, 150), "notes.txt", "BMP");
+    session->State().m_bBatchAdding = true;
+    EXPECT_FALSE(bench->Adder().DropFiles({pic}));  // swallowed while a batch runs
+    session->State().m_bBatchAdding = false;
+    ASSERT_TRUE(bench->Adder().DropFiles({pic, (dir / "notes.txt").string()}));
+    EXPECT_EQ(fe.Events().back(), "ReceivePic");
+    EXPECT_EQ(bench->Adder().AddQueue(), std::vector<std::string>{pic});  // the path as given
+    bench->Batch().RunSynchronously();
+    bench->Batch().Finish();
+    EXPECT_EQ(Count(), 1);
+}
+
 TEST_F(AddPictureTest, CroppedPhotoComesBackFromTheFrameAsTheCentreOfThePicture) {
     Attach(FrameImageOptions{});
     const QImage photo = PhotoLike(2400, 1800);
