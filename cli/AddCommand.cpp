@@ -1,0 +1,107 @@
+// framewise-cli add: reads the frame's album, adds every picture file as a batch would
+// (framed by the centred crop frame, or stretched whole to the LCD), and synchronizes.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <ostream>
+
+#include "cli/Command.h"
+#include "cli/SessionFrontend.h"
+#include "picture/Workbench.h"
+
+namespace framewise::cli {
+
+namespace {
+
+constexpr const char* kSynopsis = "add FILE... [--fit crop|stretch] [--quality Q]";
+
+// The decoder names the sampling mode of each picture it decodes back on standard output;
+// the command's output is its list of added files, so those lines go to /dev/null meanwhile.
+class DecoderLinesDropped {
+  public:
+    DecoderLinesDropped() {
+        std::cout.flush();
+        std::fflush(stdout);
+        m_saved = ::dup(STDOUT_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_saved >= 0 && null >= 0) ::dup2(null, STDOUT_FILENO);
+        if (null >= 0) ::close(null);
+    }
+    ~DecoderLinesDropped() {
+        std::fflush(stdout);
+        if (m_saved < 0) return;
+        ::dup2(m_saved, STDOUT_FILENO);
+        ::close(m_saved);
+    }
+    DecoderLinesDropped(const DecoderLinesDropped&) = delete;
+    DecoderLinesDropped& operator=(const DecoderLinesDropped&) = delete;
+
+  private:
+    int m_saved = -1;
+};
+
+int Usage(Context& ctx) {
+    ctx.err << "usage: framewise-cli " << kSynopsis << "\n";
+    return kExitUsage;
+}
+
+int RunAdd(Context& ctx) {
+    std::optional<std::string> fit;
+    std::optional<std::string> quality;
+    if (!TakeOption(ctx.args, "--fit", fit, ctx.err)) return kExitUsage;
+    if (!TakeOption(ctx.args, "--quality", quality, ctx.err)) return kExitUsage;
+    const std::string mode = fit.value_or("crop");
+    if ((mode != "crop" && mode != "stretch") || ctx.args.empty()) return Usage(ctx);
+    long q = 0;
+    if (quality && (!ParseInt(*quality, q) || q < 10 || q > 100)) {
+        ctx.err << "framewise-cli: the quality must be 10 to 100\n";
+        return kExitUsage;
+    }
+    for (const std::string& arg : ctx.args)
+        if (arg.rfind("--", 0) == 0) return Usage(ctx);
+
+    SessionFrontend frontend(ctx.err, SessionFrontend::StderrIsTerminal());
+    FrameSession session(frontend);
+    if (int code = OpenFrameSession(ctx, frontend, session, true); code != kExitOk) return code;
+
+    Workbench bench(session, frontend);
+    bench.Attached();
+    if (quality) bench.Adder().SetJpgQuality(static_cast<int>(q));
+    bench.SetFitMode(mode == "crop" ? FitMode::Crop : FitMode::Stretch);
+
+    int added = 0;
+    {
+        DecoderLinesDropped dropped;
+        added = bench.AddAll(ctx.args);
+    }
+    frontend.EndBar();
+    for (const BatchItem& item : bench.Batch().Items()) {
+        if (item.added)
+            ctx.out << "added " << item.path << " (quality " << item.quality << ", " << item.size
+                    << " bytes)\n";
+        else
+            ctx.out << "refused " << item.path << "\n";
+    }
+    if (added > 0 && !session.Synchronize()) {
+        ctx.err << "framewise-cli: the frame could not be written\n";
+        return kExitFailure;
+    }
+    ctx.out << "Total pictures: " << session.List().ItemCount() << "\n";
+    const int refused = static_cast<int>(ctx.args.size()) - added;
+    if (refused > 0) {
+        ctx.err << "framewise-cli: " << refused << " of " << ctx.args.size()
+                << " pictures not added\n";
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+const CommandRegistrar kAdd({"add", kSynopsis,
+                             "add picture files to the frame's album, as a batch add does, "
+                             "and write the album to the frame",
+                             RunAdd});
+
+}  // namespace
+}  // namespace framewise::cli
