@@ -76,20 +76,36 @@ size_t WriteHuffmanBody(uint8_t* p, const HuffmanEncodeTable* const tables[4]) {
     return n;
 }
 
+// The colour tables are linear in the sample value (a multiplier times the value, plus a
+// constant in the first entry), so the gathering loops multiply instead of looking up: the
+// same sums, in loops the compiler can vectorise.
+struct ColourProducts {
+    int32_t mul[9];
+    int32_t offset[3];  // Y, Cb, Cr
+};
+
+ColourProducts ProductsOf(const std::array<std::array<int32_t, 256>, 9>& t) {
+    ColourProducts p{};
+    for (int k = 0; k < 9; ++k) {
+        p.mul[k] = t[k][1] - t[k][0];
+        p.offset[k / 3] += t[k][0];
+    }
+    return p;
+}
+
 // Level-shifted Y of every pixel into the luminance block covering it (blocks in raster
 // order), and Cb, Cr by point sampling: the top-left pixel of each 2x2, 2x1 or 1x2 cell.
-// Three table look-ups and two additions per component; the MCU shape is a template argument
-// so that every loop has fixed bounds.
+// The MCU shape is a template argument so that every loop has fixed bounds.
 template <int kSamplingMode>
-void SplitMcu(const uint8_t* const* line, const std::array<std::array<int32_t, 256>, 9>& t,
-              int32_t (*blocks)[64]) {
+FRAMEWISE_VECTOR_KERNEL void SplitMcu(const uint8_t* const* line, const ColourProducts& cp,
+                                      int32_t (*blocks)[64]) {
     constexpr int kWidth = (kSamplingMode & 1) ? 16 : 8;
     constexpr int kHeight = (kSamplingMode & 2) ? 16 : 8;
     constexpr int kColStep = (kSamplingMode & 1) ? 2 : 1;
     constexpr int kRowStep = (kSamplingMode & 2) ? 2 : 1;
-    const int32_t *ry = t[0].data(), *gy = t[1].data(), *by = t[2].data();
-    const int32_t *rcb = t[3].data(), *gcb = t[4].data(), *bcb = t[5].data();
-    const int32_t *rcr = t[6].data(), *gcr = t[7].data(), *bcr = t[8].data();
+    const int32_t ry = cp.mul[0], gy = cp.mul[1], by = cp.mul[2], oy = cp.offset[0];
+    const int32_t rcb = cp.mul[3], gcb = cp.mul[4], bcb = cp.mul[5], ocb = cp.offset[1];
+    const int32_t rcr = cp.mul[6], gcr = cp.mul[7], bcr = cp.mul[8], ocr = cp.offset[2];
     int32_t* cb = blocks[4];
     int32_t* cr = blocks[5];
     for (int i = 0; i < kHeight; ++i) {
@@ -98,15 +114,15 @@ void SplitMcu(const uint8_t* const* line, const std::array<std::array<int32_t, 2
             int32_t* dst = blocks[(i >> 3) * (kWidth / 8) + half] + (i & 7) * 8;
             const uint8_t* q = p + 24 * half;
             for (int j = 0; j < 8; ++j)
-                dst[j] = ((ry[q[3 * j + 2]] + gy[q[3 * j + 1]] + by[q[3 * j]]) >> 16) - 128;
+                dst[j] = ((ry * q[3 * j + 2] + gy * q[3 * j + 1] + by * q[3 * j] + oy) >> 16) - 128;
         }
         if (i % kRowStep) continue;
         int32_t* cbRow = cb + (i / kRowStep) * 8;
         int32_t* crRow = cr + (i / kRowStep) * 8;
         for (int c = 0; c < 8; ++c) {
             const uint8_t* q = p + 3 * kColStep * c;
-            cbRow[c] = ((rcb[q[2]] + gcb[q[1]] + bcb[q[0]]) >> 16) - 128;
-            crRow[c] = ((rcr[q[2]] + gcr[q[1]] + bcr[q[0]]) >> 16) - 128;
+            cbRow[c] = ((rcb * q[2] + gcb * q[1] + bcb * q[0] + ocb) >> 16) - 128;
+            crRow[c] = ((rcr * q[2] + gcr * q[1] + bcr * q[0] + ocr) >> 16) - 128;
         }
     }
 }
@@ -271,18 +287,19 @@ void JpegEncoder::gatherMcu(int mcuX, int mcuY) {
         }
     }
 
+    const ColourProducts products = ProductsOf(m_colour);
     switch (m_samplingMode) {
         case 0:
-            SplitMcu<0>(line, m_colour, m_blocks);
+            SplitMcu<0>(line, products, m_blocks);
             break;
         case 1:
-            SplitMcu<1>(line, m_colour, m_blocks);
+            SplitMcu<1>(line, products, m_blocks);
             break;
         case 2:
-            SplitMcu<2>(line, m_colour, m_blocks);
+            SplitMcu<2>(line, products, m_blocks);
             break;
         default:
-            SplitMcu<3>(line, m_colour, m_blocks);
+            SplitMcu<3>(line, products, m_blocks);
             break;
     }
 }

@@ -85,8 +85,8 @@ class JpegEncoder {
     int m_mcuWidth = 8, m_mcuHeight = 8;
     int m_mcusPerRow = 0, m_mcuRows = 0;
     int32_t m_dcPredY = 0, m_dcPredCb = 0, m_dcPredCr = 0;
-    // Level-shifted samples of the MCU being coded: Y blocks 0..3, then Cb and Cr, each
-    // stored transposed (sample (row, col) at col * 8 + row) for the DCT's row pass.
+    // Level-shifted samples of the MCU being coded: Y blocks 0..3, then Cb and Cr, each in
+    // natural order (sample (row, col) at row * 8 + col).
     alignas(32) int32_t m_blocks[6][64];
 };
 
