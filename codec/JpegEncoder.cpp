@@ -333,7 +333,7 @@ bool JpegEncoder::codeBlock(BitWriter& bits, const int32_t* samples, const uint3
         }
         int32_t v = quant[kZigZag[k]];
         uint32_t m = static_cast<uint32_t>(v < 0 ? -v : v);
-        int c = BitLength(m);
+        int c = 32 - __builtin_clz(m);  // m is not zero: the mask holds non-zero terms only
         if (c > 15) return false;
         int symbol = run * 16 + c;
         if (ac.size[symbol] == 0) return false;
