@@ -101,19 +101,25 @@ FRAMEWISE_VECTOR_KERNEL void LumaLine(const uint8_t* __restrict p, int n, const 
         y[j] = ((ry * p[3 * j + 2] + gy * p[3 * j + 1] + by * p[3 * j] + oy) >> 16) - 128;
 }
 
-// Level-shifted Cb and Cr of n samples by point sampling: every kStep-th pixel, the left
-// one of each pair when chroma is halved horizontally.
-template <int kStep>
+// Level-shifted Cb and Cr of n pixels of one line.
 FRAMEWISE_VECTOR_KERNEL void ChromaLine(const uint8_t* __restrict p, int n,
                                         const ColourProducts& cp, int32_t* __restrict cb,
                                         int32_t* __restrict cr) {
     const int32_t rcb = cp.mul[3], gcb = cp.mul[4], bcb = cp.mul[5], ocb = cp.offset[1];
     const int32_t rcr = cp.mul[6], gcr = cp.mul[7], bcr = cp.mul[8], ocr = cp.offset[2];
     for (int c = 0; c < n; ++c) {
-        const uint8_t* q = p + 3 * kStep * c;
+        const uint8_t* q = p + 3 * c;
         cb[c] = ((rcb * q[2] + gcb * q[1] + bcb * q[0] + ocb) >> 16) - 128;
         cr[c] = ((rcr * q[2] + gcr * q[1] + bcr * q[0] + ocr) >> 16) - 128;
     }
+}
+
+// Point sampling of chroma halved horizontally: the left sample of each pair. Converting the
+// whole line and then dropping every second sample vectorises, where converting only every
+// second pixel (a gap in the interleaved input) does not.
+FRAMEWISE_VECTOR_KERNEL void EvenSamples(const int32_t* __restrict in, int n,
+                                         int32_t* __restrict out) {
+    for (int c = 0; c < n; ++c) out[c] = in[2 * c];
 }
 
 // For each byte of a natural-order bit mask: the same bits moved to their zig-zag positions.
@@ -272,10 +278,15 @@ void JpegEncoder::convertMcuRow(int mcuY) {
         if (i % rowStep) continue;
         int32_t* cb = m_chromaPlanes.data() + static_cast<size_t>(i / rowStep) * chromaWidth;
         int32_t* cr = cb + static_cast<size_t>(8) * chromaWidth;
-        if (m_samplingMode & 1)
-            ChromaLine<2>(p, chromaWidth, products, cb, cr);
-        else
-            ChromaLine<1>(p, chromaWidth, products, cb, cr);
+        if (m_samplingMode & 1) {
+            int32_t* fullCb = m_chromaPlanes.data() + static_cast<size_t>(16) * chromaWidth;
+            int32_t* fullCr = fullCb + gridWidth;
+            ChromaLine(p, gridWidth, products, fullCb, fullCr);
+            EvenSamples(fullCb, chromaWidth, cb);
+            EvenSamples(fullCr, chromaWidth, cr);
+        } else {
+            ChromaLine(p, chromaWidth, products, cb, cr);
+        }
     }
 }
 
@@ -401,7 +412,7 @@ bool JpegEncoder::encode(const uint8_t* pixels, uint8_t* output, int width, int 
     try {
         const size_t gridWidth = static_cast<size_t>(m_mcusPerRow) * m_mcuWidth;
         m_lumaPlane.resize(gridWidth * 16);
-        m_chromaPlanes.resize(static_cast<size_t>(m_mcusPerRow) * 8 * 16);
+        m_chromaPlanes.resize(static_cast<size_t>(m_mcusPerRow) * 8 * 16 + gridWidth * 2);
         m_edgeLine.resize(gridWidth * 3);
     } catch (...) {
         return false;

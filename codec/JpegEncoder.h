@@ -92,7 +92,8 @@ class JpegEncoder {
     // natural order (sample (row, col) at row * 8 + col).
     alignas(32) int32_t m_blocks[6][64];
     // Level-shifted samples of the MCU row being coded, as wide as the MCU grid: luminance
-    // lines, then 8 Cb and 8 Cr lines; and one picture line extended to the grid's width.
+    // lines, then 8 Cb and 8 Cr lines and a full-width Cb and Cr line; and one picture line
+    // extended to the grid's width.
     std::vector<int32_t> m_lumaPlane;
     std::vector<int32_t> m_chromaPlanes;
     std::vector<uint8_t> m_edgeLine;
