@@ -308,11 +308,10 @@ void JpegEncoder::gatherMcu(int mcuX) {
     }
 }
 
-bool JpegEncoder::codeBlock(BitWriter& bits, const int32_t* samples, const uint32_t* reciprocals,
+bool JpegEncoder::codeBlock(BitWriter& bits, int32_t* samples, const uint32_t* reciprocals,
                             const uint16_t* divisors, const HuffmanEncodeTable& dc,
                             const HuffmanEncodeTable& ac, int32_t& dcPred) {
-    alignas(32) int32_t coef[64];
-    std::memcpy(coef, samples, sizeof coef);
+    int32_t* const coef = samples;  // transformed in place
     ForwardDct(coef);
 
     alignas(32) int32_t quant[64];

@@ -58,7 +58,8 @@ class JpegEncoder {
   private:
     struct BitWriter;
     bool encodeMcu(BitWriter& bits, int mcuX);
-    bool codeBlock(BitWriter& bits, const int32_t* samples, const uint32_t* reciprocals,
+    // Transforms, quantizes and codes one block; samples is overwritten.
+    bool codeBlock(BitWriter& bits, int32_t* samples, const uint32_t* reciprocals,
                    const uint16_t* divisors, const HuffmanEncodeTable& dc,
                    const HuffmanEncodeTable& ac, int32_t& dcPred);
     // Colour conversion of one MCU row into the planes, then an MCU's blocks out of them.
