@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -182,14 +183,22 @@ void Register(bool libjpegOnly, const char* libjpegName) {
     }
 }
 
-// Keeps every case's real time per iteration, in microseconds, and prints as usual.
+// Keeps every case's CPU time per iteration, in microseconds, and prints as usual.
 class Recorder : public benchmark::ConsoleReporter {
   public:
     std::map<std::string, double> times;
+    std::set<std::string> medianSeen;
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-                times[r.benchmark_name()] = r.GetAdjustedCPUTime();
+        // With --benchmark_repetitions the median of the repetitions stands for the case.
+        for (const Run& r : runs) {
+            if (r.error_occurred) continue;
+            if (r.run_type == Run::RT_Iteration && !medianSeen.count(r.run_name.str()))
+                times[r.run_name.str()] = r.GetAdjustedCPUTime();
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median") {
+                times[r.run_name.str()] = r.GetAdjustedCPUTime();
+                medianSeen.insert(r.run_name.str());
+            }
+        }
         ConsoleReporter::ReportRuns(runs);
     }
 };

@@ -63,9 +63,16 @@ inline void Pass(const int32_t* in, int32_t* out) {
 }  // namespace
 
 FRAMEWISE_VECTOR_KERNEL void ForwardDct(int32_t* block) {
+    // Rows first, then columns. Each pass runs its 8 lanes side by side in contiguous memory,
+    // so the row pass works on the transposed block and transposes back after.
+    alignas(32) int32_t t[64];
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) t[c * 8 + r] = block[r * 8 + c];
     alignas(32) int32_t rows[64];
-    Pass<1, 8>(block, rows);  // rows: element k of row l at l * 8 + k
-    Pass<8, 1>(rows, block);  // columns, in place into the caller's block
+    Pass<8, 1>(t, rows);  // rows[k * 8 + l]: frequency k of row l
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) t[r * 8 + c] = rows[c * 8 + r];
+    Pass<8, 1>(t, block);  // columns, into the caller's block
 }
 
 }  // namespace framewise

@@ -1,5 +1,6 @@
 #include "codec/JpegDecoder.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -24,64 +25,34 @@ inline uint8_t Clamp(int32_t v) {
     return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
 }
 
-// Fixed-point YCbCr to BGR with 10 fraction bits, one MCU into the picture buffer. Chroma
-// samples are replicated over the pixels they cover (kHShift 1: halved horizontally; vShift 1:
-// halved vertically). Each chroma sample's share of the three sums (with the rounding half)
-// is worked out once, however many pixels it serves; the pixel loop is then an addition per
-// channel, in fixed-bound loops that vectorise.
-template <int kMcuWidth, int kHShift>
-FRAMEWISE_VECTOR_KERNEL void ConvertMcu(const uint8_t (*y)[64], const uint8_t* cb,
-                                        const uint8_t* cr, int mcuHeight, int vShift, uint8_t* dst,
-                                        size_t stride) {
-    if constexpr (kMcuWidth == 8) {
-        if (vShift == 0) {
-            // Full chroma: every sample serves one pixel, so the sums are formed directly.
-            for (int row = 0; row < 8; ++row) {
-                const uint8_t* yl = y[0] + row * 8;
-                const uint8_t* cbl = cb + row * 8;
-                const uint8_t* crl = cr + row * 8;
-                uint8_t bgr[24];
-                for (int x = 0; x < 8; ++x) {
-                    int32_t yy = 1024 * yl[x] + 512;
-                    int32_t b = cbl[x] - 128, r = crl[x] - 128;
-                    bgr[3 * x] = Clamp((yy + 1815 * b) >> 10);
-                    bgr[3 * x + 1] = Clamp((yy - 352 * b - 731 * r) >> 10);
-                    bgr[3 * x + 2] = Clamp((yy + 1436 * r) >> 10);
-                }
-                std::memcpy(dst + row * stride, bgr, sizeof bgr);
-            }
-            return;
-        }
+// Fixed-point YCbCr to BGR with 10 fraction bits, one picture line. With y scaled by 1024 the
+// sum (1024 * y + 512 + c * chroma) >> 10 is y + ((c * chroma + 512) >> 10) exactly, so each
+// channel is the luminance plus a small chroma term, in a loop over the whole line that the
+// compiler vectorises. cb and cr hold one sample per pixel (replicated beforehand).
+FRAMEWISE_VECTOR_KERNEL void ConvertLine(const uint8_t* __restrict y, const uint8_t* __restrict cb,
+                                         const uint8_t* __restrict cr, int n,
+                                         uint8_t* __restrict dst) {
+    for (int x = 0; x < n; ++x) {
+        int32_t v = y[x];
+        int32_t b = cb[x] - 128, r = cr[x] - 128;
+        dst[3 * x] = Clamp(v + ((1815 * b + 512) >> 10));
+        dst[3 * x + 1] = Clamp(v + ((-352 * b - 731 * r + 512) >> 10));
+        dst[3 * x + 2] = Clamp(v + ((1436 * r + 512) >> 10));
     }
-    int32_t blueShare[64], greenShare[64], redShare[64];
-    for (int i = 0; i < 64; ++i) {
-        int32_t b = cb[i] - 128, r = cr[i] - 128;
-        blueShare[i] = 1815 * b + 512;
-        greenShare[i] = -352 * b - 731 * r + 512;
-        redShare[i] = 1436 * r + 512;
+}
+
+// Chroma halved horizontally: each sample serves two pixels.
+FRAMEWISE_VECTOR_KERNEL void DoubleLine(const uint8_t* __restrict in, int n,
+                                        uint8_t* __restrict out) {
+    for (int x = 0; x < n; ++x) {
+        out[2 * x] = in[x];
+        out[2 * x + 1] = in[x];
     }
-    constexpr int kBlocksAcross = kMcuWidth / 8;
-    for (int row = 0; row < mcuHeight; ++row) {
-        const int c0 = (row >> vShift) * 8;
-        int32_t yv[kMcuWidth], bs[kMcuWidth], gs[kMcuWidth], rs[kMcuWidth];
-        for (int half = 0; half < kBlocksAcross; ++half) {
-            const uint8_t* yl = y[(row >> 3) * kBlocksAcross + half] + (row & 7) * 8;
-            for (int x = 0; x < 8; ++x) yv[half * 8 + x] = yl[x];
-        }
-        for (int x = 0; x < kMcuWidth; ++x) {
-            bs[x] = blueShare[c0 + (x >> kHShift)];
-            gs[x] = greenShare[c0 + (x >> kHShift)];
-            rs[x] = redShare[c0 + (x >> kHShift)];
-        }
-        uint8_t bgr[kMcuWidth * 3];
-        for (int x = 0; x < kMcuWidth; ++x) {
-            int32_t yy = yv[x] << 10;
-            bgr[3 * x] = Clamp((yy + bs[x]) >> 10);
-            bgr[3 * x + 1] = Clamp((yy + gs[x]) >> 10);
-            bgr[3 * x + 2] = Clamp((yy + rs[x]) >> 10);
-        }
-        std::memcpy(dst + row * stride, bgr, sizeof bgr);
-    }
+}
+
+// An 8x8 block of samples into a plane with the given stride.
+inline void PlaceBlock(const uint8_t* block, uint8_t* at, size_t stride) {
+    for (int r = 0; r < 8; ++r) std::memcpy(at + r * stride, block + r * 8, 8);
 }
 
 }  // namespace
@@ -394,16 +365,26 @@ bool JpegDecoder::decode(const uint8_t* data, size_t size, int expectedWidth, in
         if (!dc[c]->defined || !ac[c]->defined) return false;
     }
 
-    // The buffer is as wide and high as the MCU grid, so MCUs reaching past the padded width
-    // (chroma halved horizontally, width not a multiple of 16) land inside it.
-    const size_t gridStride = static_cast<size_t>(mcusPerRow) * mcuWidth * 3;
-    const size_t gridRows = static_cast<size_t>(mcuRows) * mcuHeight;
+    // Each MCU row is decoded into planes as wide as the MCU grid (MCUs reaching past the
+    // padded width, with chroma halved horizontally and a width not a multiple of 16, land
+    // inside them), then converted line by line into the picture's own width.
+    const size_t gridWidth = static_cast<size_t>(mcusPerRow) * mcuWidth;
+    const size_t chromaWidth = static_cast<size_t>(mcusPerRow) * 8;
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
     try {
-        // Every byte of the grid is written by its MCU, so a reused buffer needs no clearing.
-        out.bgr.resize(gridStride * gridRows);
+        // Every byte of the picture is written by the conversion, so a reused buffer needs no
+        // clearing.
+        out.bgr.resize(rowBytes * static_cast<size_t>(height));
+        m_lumaPlane.resize(gridWidth * 16);
+        m_chromaPlanes.resize(chromaWidth * 16 + gridWidth * 2);
     } catch (...) {
         return false;
     }
+    uint8_t* const lumaPlane = m_lumaPlane.data();
+    uint8_t* const cbPlane = m_chromaPlanes.data();
+    uint8_t* const crPlane = cbPlane + chromaWidth * 8;
+    uint8_t* const cbLine = crPlane + chromaWidth * 8;  // one chroma line at full width
+    uint8_t* const crLine = cbLine + gridWidth;
 
     BitReader bits;
     bits.data = data;
@@ -412,32 +393,40 @@ bool JpegDecoder::decode(const uint8_t* data, size_t size, int expectedWidth, in
     const uint64_t totalBits = static_cast<uint64_t>(size) * 8;
     int16_t predY = 0, predCb = 0, predCr = 0;
     const int yBlocks = (mode == 0) ? 1 : (mode == 3 ? 4 : 2);
-    alignas(32) uint8_t yS[4][64];
+    const int yAcross = mcuWidth / 8;
+    alignas(32) uint8_t yS[64];
     alignas(32) uint8_t cbS[64];
     alignas(32) uint8_t crS[64];
     for (int my = 0; my < mcuRows; ++my) {
         for (int mx = 0; mx < mcusPerRow; ++mx) {
             if (!decodeBlock(bits, *dc[1], *ac[1], predCb, dequant[1], cbS)) return false;
             if (!decodeBlock(bits, *dc[2], *ac[2], predCr, dequant[2], crS)) return false;
-            for (int b = 0; b < yBlocks; ++b)
-                if (!decodeBlock(bits, *dc[0], *ac[0], predY, dequant[0], yS[b])) return false;
+            PlaceBlock(cbS, cbPlane + static_cast<size_t>(mx) * 8, chromaWidth);
+            PlaceBlock(crS, crPlane + static_cast<size_t>(mx) * 8, chromaWidth);
+            for (int b = 0; b < yBlocks; ++b) {
+                if (!decodeBlock(bits, *dc[0], *ac[0], predY, dequant[0], yS)) return false;
+                PlaceBlock(yS,
+                           lumaPlane + static_cast<size_t>(b / yAcross) * 8 * gridWidth +
+                               static_cast<size_t>(mx) * mcuWidth + (b % yAcross) * 8,
+                           gridWidth);
+            }
             bits.alignToByte();
             if (bits.consumedBits() > totalBits) return false;  // data ended early
-            uint8_t* at = out.bgr.data() + static_cast<size_t>(my) * mcuHeight * gridStride +
-                          static_cast<size_t>(mx) * mcuWidth * 3;
-            if (mode & 1)
-                ConvertMcu<16, 1>(yS, cbS, crS, mcuHeight, mode >> 1, at, gridStride);
-            else
-                ConvertMcu<8, 0>(yS, cbS, crS, mcuHeight, mode >> 1, at, gridStride);
+        }
+        const int lines = std::min(mcuHeight, height - my * mcuHeight);
+        for (int i = 0; i < lines; ++i) {
+            const uint8_t* cb = cbPlane + static_cast<size_t>(i >> (mode >> 1)) * chromaWidth;
+            const uint8_t* cr = crPlane + static_cast<size_t>(i >> (mode >> 1)) * chromaWidth;
+            if (mode & 1) {
+                DoubleLine(cb, static_cast<int>(chromaWidth), cbLine);
+                DoubleLine(cr, static_cast<int>(chromaWidth), crLine);
+                cb = cbLine;
+                cr = crLine;
+            }
+            ConvertLine(lumaPlane + static_cast<size_t>(i) * gridWidth, cb, cr, width,
+                        out.bgr.data() + (static_cast<size_t>(my) * mcuHeight + i) * rowBytes);
         }
     }
-    // Keep the picture's own width and height: rows move down in place.
-    const size_t rowBytes = static_cast<size_t>(width) * 3;
-    if (gridStride != rowBytes) {
-        for (int y = 1; y < height; ++y)
-            std::memmove(out.bgr.data() + y * rowBytes, out.bgr.data() + y * gridStride, rowBytes);
-    }
-    out.bgr.resize(rowBytes * static_cast<size_t>(height));
     out.width = width;
     out.height = height;
     out.samplingMode = mode;

@@ -66,6 +66,9 @@ class JpegDecoder {
     std::array<std::array<uint16_t, 64>, 2> m_dequant{};
     std::array<bool, 2> m_quantDefined{};
     std::array<HuffmanTable, 4> m_huffman;  // 0 DC lum, 1 DC chroma, 2 AC lum, 3 AC chroma
+    // Samples of the MCU row being decoded: luminance, then Cb, Cr and two full-width lines.
+    std::vector<uint8_t> m_lumaPlane;
+    std::vector<uint8_t> m_chromaPlanes;
 };
 
 }  // namespace framewise

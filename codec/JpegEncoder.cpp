@@ -76,39 +76,50 @@ size_t WriteHuffmanBody(uint8_t* p, const HuffmanEncodeTable* const tables[4]) {
     return n;
 }
 
-// Level-shifted Y of every pixel into the luminance block covering it (blocks in raster
-// order), and Cb, Cr by point sampling: the top-left pixel of each 2x2, 2x1 or 1x2 cell.
-// Three table look-ups and two additions per component; the MCU shape is a template argument
-// so that every loop has fixed bounds.
-template <int kSamplingMode>
-void SplitMcu(const uint8_t* const* line, const std::array<std::array<int32_t, 256>, 9>& t,
-              int32_t (*blocks)[64]) {
-    constexpr int kWidth = (kSamplingMode & 1) ? 16 : 8;
-    constexpr int kHeight = (kSamplingMode & 2) ? 16 : 8;
-    constexpr int kColStep = (kSamplingMode & 1) ? 2 : 1;
-    constexpr int kRowStep = (kSamplingMode & 2) ? 2 : 1;
-    const int32_t *ry = t[0].data(), *gy = t[1].data(), *by = t[2].data();
-    const int32_t *rcb = t[3].data(), *gcb = t[4].data(), *bcb = t[5].data();
-    const int32_t *rcr = t[6].data(), *gcr = t[7].data(), *bcr = t[8].data();
-    int32_t* cb = blocks[4];
-    int32_t* cr = blocks[5];
-    for (int i = 0; i < kHeight; ++i) {
-        const uint8_t* p = line[i];
-        for (int half = 0; half < kWidth / 8; ++half) {
-            int32_t* dst = blocks[(i >> 3) * (kWidth / 8) + half] + (i & 7) * 8;
-            const uint8_t* q = p + 24 * half;
-            for (int j = 0; j < 8; ++j)
-                dst[j] = ((ry[q[3 * j + 2]] + gy[q[3 * j + 1]] + by[q[3 * j]]) >> 16) - 128;
-        }
-        if (i % kRowStep) continue;
-        int32_t* cbRow = cb + (i / kRowStep) * 8;
-        int32_t* crRow = cr + (i / kRowStep) * 8;
-        for (int c = 0; c < 8; ++c) {
-            const uint8_t* q = p + 3 * kColStep * c;
-            cbRow[c] = ((rcb[q[2]] + gcb[q[1]] + bcb[q[0]]) >> 16) - 128;
-            crRow[c] = ((rcr[q[2]] + gcr[q[1]] + bcr[q[0]]) >> 16) - 128;
-        }
+// The colour tables are linear in the sample value (a multiplier times the value, plus a
+// constant in the first entry), so the gathering loops multiply instead of looking up: the
+// same sums, in loops the compiler can vectorise.
+struct ColourProducts {
+    int32_t mul[9];
+    int32_t offset[3];  // Y, Cb, Cr
+};
+
+ColourProducts ProductsOf(const std::array<std::array<int32_t, 256>, 9>& t) {
+    ColourProducts p{};
+    for (int k = 0; k < 9; ++k) {
+        p.mul[k] = t[k][1] - t[k][0];
+        p.offset[k / 3] += t[k][0];
     }
+    return p;
+}
+
+// Level-shifted Y of n pixels of one line, in a loop over the whole line that vectorises.
+FRAMEWISE_VECTOR_KERNEL void LumaLine(const uint8_t* __restrict p, int n, const ColourProducts& cp,
+                                      int32_t* __restrict y) {
+    const int32_t ry = cp.mul[0], gy = cp.mul[1], by = cp.mul[2], oy = cp.offset[0];
+    for (int j = 0; j < n; ++j)
+        y[j] = ((ry * p[3 * j + 2] + gy * p[3 * j + 1] + by * p[3 * j] + oy) >> 16) - 128;
+}
+
+// Level-shifted Cb and Cr of n pixels of one line.
+FRAMEWISE_VECTOR_KERNEL void ChromaLine(const uint8_t* __restrict p, int n,
+                                        const ColourProducts& cp, int32_t* __restrict cb,
+                                        int32_t* __restrict cr) {
+    const int32_t rcb = cp.mul[3], gcb = cp.mul[4], bcb = cp.mul[5], ocb = cp.offset[1];
+    const int32_t rcr = cp.mul[6], gcr = cp.mul[7], bcr = cp.mul[8], ocr = cp.offset[2];
+    for (int c = 0; c < n; ++c) {
+        const uint8_t* q = p + 3 * c;
+        cb[c] = ((rcb * q[2] + gcb * q[1] + bcb * q[0] + ocb) >> 16) - 128;
+        cr[c] = ((rcr * q[2] + gcr * q[1] + bcr * q[0] + ocr) >> 16) - 128;
+    }
+}
+
+// Point sampling of chroma halved horizontally: the left sample of each pair. Converting the
+// whole line and then dropping every second sample vectorises, where converting only every
+// second pixel (a gap in the interleaved input) does not.
+FRAMEWISE_VECTOR_KERNEL void EvenSamples(const int32_t* __restrict in, int n,
+                                         int32_t* __restrict out) {
+    for (int c = 0; c < n; ++c) out[c] = in[2 * c];
 }
 
 // For each byte of a natural-order bit mask: the same bits moved to their zig-zag positions.
@@ -246,52 +257,61 @@ size_t JpegEncoder::MaxEncodedSize(int width, int height, uint32_t layoutFlags) 
     return kJfifHeaderBytes + 8 * mcus + kTableBodyBytes + kMaxMcuBytes * mcus + 4;
 }
 
-void JpegEncoder::gatherMcu(int mcuX, int mcuY) {
-    // Line pointers into the picture; edge lines are filled out into a local buffer by
-    // repeating the last valid pixel, missing lines repeat the last valid line.
-    uint8_t edge[16][48];
-    const uint8_t* line[16];
-    const int validLines = std::min(m_mcuHeight, m_height - mcuY * m_mcuHeight);
-    const int validCols = std::min(m_mcuWidth, m_width - mcuX * m_mcuWidth);
+void JpegEncoder::convertMcuRow(int mcuY) {
+    // Lines past the picture's bottom repeat its last line; pixels past its right edge repeat
+    // the last pixel of the line.
+    const ColourProducts products = ProductsOf(m_colour);
+    const int gridWidth = m_mcusPerRow * m_mcuWidth;
+    const int chromaWidth = m_mcusPerRow * 8;
+    const int rowStep = (m_samplingMode & 2) ? 2 : 1;
     for (int i = 0; i < m_mcuHeight; ++i) {
-        if (i >= validLines) {
-            line[i] = line[validLines - 1];
-            continue;
+        const int y = std::min(mcuY * m_mcuHeight + i, m_height - 1);
+        const uint8_t* p = m_pixels + static_cast<size_t>(m_height - 1 - y) * m_stride;
+        if (gridWidth > m_width) {
+            uint8_t* e = m_edgeLine.data();
+            std::memcpy(e, p, static_cast<size_t>(m_width) * 3);
+            for (int x = m_width; x < gridWidth; ++x)
+                std::memcpy(e + 3 * x, p + 3 * (m_width - 1), 3);
+            p = e;
         }
-        int y = mcuY * m_mcuHeight + i;
-        const uint8_t* row = m_pixels + static_cast<size_t>(m_height - 1 - y) * m_stride +
-                             static_cast<size_t>(mcuX) * m_mcuWidth * 3;
-        if (validCols == m_mcuWidth) {
-            line[i] = row;
+        LumaLine(p, gridWidth, products, m_lumaPlane.data() + static_cast<size_t>(i) * gridWidth);
+        if (i % rowStep) continue;
+        int32_t* cb = m_chromaPlanes.data() + static_cast<size_t>(i / rowStep) * chromaWidth;
+        int32_t* cr = cb + static_cast<size_t>(8) * chromaWidth;
+        if (m_samplingMode & 1) {
+            int32_t* fullCb = m_chromaPlanes.data() + static_cast<size_t>(16) * chromaWidth;
+            int32_t* fullCr = fullCb + gridWidth;
+            ChromaLine(p, gridWidth, products, fullCb, fullCr);
+            EvenSamples(fullCb, chromaWidth, cb);
+            EvenSamples(fullCr, chromaWidth, cr);
         } else {
-            std::memcpy(edge[i], row, static_cast<size_t>(validCols) * 3);
-            for (int j = validCols; j < m_mcuWidth; ++j)
-                std::memcpy(edge[i] + 3 * j, row + 3 * (validCols - 1), 3);
-            line[i] = edge[i];
+            ChromaLine(p, chromaWidth, products, cb, cr);
         }
-    }
-
-    switch (m_samplingMode) {
-        case 0:
-            SplitMcu<0>(line, m_colour, m_blocks);
-            break;
-        case 1:
-            SplitMcu<1>(line, m_colour, m_blocks);
-            break;
-        case 2:
-            SplitMcu<2>(line, m_colour, m_blocks);
-            break;
-        default:
-            SplitMcu<3>(line, m_colour, m_blocks);
-            break;
     }
 }
 
-bool JpegEncoder::codeBlock(BitWriter& bits, const int32_t* samples, const uint32_t* reciprocals,
+void JpegEncoder::gatherMcu(int mcuX) {
+    const size_t gridWidth = static_cast<size_t>(m_mcusPerRow) * m_mcuWidth;
+    const size_t chromaWidth = static_cast<size_t>(m_mcusPerRow) * 8;
+    const int across = m_mcuWidth / 8;
+    for (int b = 0; b < m_yBlocksPerMcu; ++b) {
+        const int32_t* src = m_lumaPlane.data() + static_cast<size_t>(b / across) * 8 * gridWidth +
+                             static_cast<size_t>(mcuX) * m_mcuWidth + (b % across) * 8;
+        for (int r = 0; r < 8; ++r)
+            std::memcpy(m_blocks[b] + r * 8, src + r * gridWidth, 8 * sizeof(int32_t));
+    }
+    const int32_t* cb = m_chromaPlanes.data() + static_cast<size_t>(mcuX) * 8;
+    const int32_t* cr = cb + 8 * chromaWidth;
+    for (int r = 0; r < 8; ++r) {
+        std::memcpy(m_blocks[4] + r * 8, cb + r * chromaWidth, 8 * sizeof(int32_t));
+        std::memcpy(m_blocks[5] + r * 8, cr + r * chromaWidth, 8 * sizeof(int32_t));
+    }
+}
+
+bool JpegEncoder::codeBlock(BitWriter& bits, int32_t* samples, const uint32_t* reciprocals,
                             const uint16_t* divisors, const HuffmanEncodeTable& dc,
                             const HuffmanEncodeTable& ac, int32_t& dcPred) {
-    alignas(32) int32_t coef[64];
-    std::memcpy(coef, samples, sizeof coef);
+    int32_t* const coef = samples;  // transformed in place
     ForwardDct(coef);
 
     alignas(32) int32_t quant[64];
@@ -323,7 +343,7 @@ bool JpegEncoder::codeBlock(BitWriter& bits, const int32_t* samples, const uint3
         }
         int32_t v = quant[kZigZag[k]];
         uint32_t m = static_cast<uint32_t>(v < 0 ? -v : v);
-        int c = BitLength(m);
+        int c = 32 - __builtin_clz(m);  // m is not zero: the mask holds non-zero terms only
         if (c > 15) return false;
         int symbol = run * 16 + c;
         if (ac.size[symbol] == 0) return false;
@@ -338,8 +358,8 @@ bool JpegEncoder::codeBlock(BitWriter& bits, const int32_t* samples, const uint3
     return true;
 }
 
-bool JpegEncoder::encodeMcu(BitWriter& bits, int mcuX, int mcuY) {
-    gatherMcu(mcuX, mcuY);
+bool JpegEncoder::encodeMcu(BitWriter& bits, int mcuX) {
+    gatherMcu(mcuX);
     auto lumBlocks = [&]() {
         for (int b = 0; b < m_yBlocksPerMcu; ++b) {
             if (!codeBlock(bits, m_blocks[b], m_lumReciprocal.data(), m_lumDivisors.data(), m_dcLum,
@@ -387,6 +407,15 @@ bool JpegEncoder::encode(const uint8_t* pixels, uint8_t* output, int width, int 
                              ? kJfifHeaderBytes
                              : kDeviceHeaderBytes + indexBytes + (withTables ? kTableBodyBytes : 0);
     if (headerBytes > outCapacity) return false;
+
+    try {
+        const size_t gridWidth = static_cast<size_t>(m_mcusPerRow) * m_mcuWidth;
+        m_lumaPlane.resize(gridWidth * 16);
+        m_chromaPlanes.resize(static_cast<size_t>(m_mcusPerRow) * 8 * 16 + gridWidth * 2);
+        m_edgeLine.resize(gridWidth * 3);
+    } catch (...) {
+        return false;
+    }
 
     size_t pos = 0;
     size_t indexPos = 0;
@@ -445,6 +474,7 @@ bool JpegEncoder::encode(const uint8_t* pixels, uint8_t* output, int width, int 
     bits.stuff = jfifMode;
     uint8_t scratch[kMaxMcuBytes + 8];
     for (int my = 0; my < m_mcuRows; ++my) {
+        convertMcuRow(my);
         for (int mx = 0; mx < m_mcusPerRow; ++mx) {
             if (withIndex) {
                 uint8_t* e = output + indexPos;
@@ -459,7 +489,7 @@ bool JpegEncoder::encode(const uint8_t* pixels, uint8_t* output, int width, int 
             bool direct = outCapacity - pos >= kMaxMcuBytes;
             bits.out = direct ? output + pos : scratch;
             bits.pos = 0;
-            if (!encodeMcu(bits, mx, my)) return false;
+            if (!encodeMcu(bits, mx)) return false;
             if (!direct) {
                 if (bits.pos > outCapacity - pos) return false;
                 std::memcpy(output + pos, scratch, bits.pos);

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace framewise {
 
@@ -56,11 +57,14 @@ class JpegEncoder {
 
   private:
     struct BitWriter;
-    bool encodeMcu(BitWriter& bits, int mcuX, int mcuY);
-    bool codeBlock(BitWriter& bits, const int32_t* samples, const uint32_t* reciprocals,
+    bool encodeMcu(BitWriter& bits, int mcuX);
+    // Transforms, quantizes and codes one block; samples is overwritten.
+    bool codeBlock(BitWriter& bits, int32_t* samples, const uint32_t* reciprocals,
                    const uint16_t* divisors, const HuffmanEncodeTable& dc,
                    const HuffmanEncodeTable& ac, int32_t& dcPred);
-    void gatherMcu(int mcuX, int mcuY);
+    // Colour conversion of one MCU row into the planes, then an MCU's blocks out of them.
+    void convertMcuRow(int mcuY);
+    void gatherMcu(int mcuX);
 
     uint16_t m_quality = 0;
     uint16_t m_scaleFactor = 0;
@@ -85,9 +89,15 @@ class JpegEncoder {
     int m_mcuWidth = 8, m_mcuHeight = 8;
     int m_mcusPerRow = 0, m_mcuRows = 0;
     int32_t m_dcPredY = 0, m_dcPredCb = 0, m_dcPredCr = 0;
-    // Level-shifted samples of the MCU being coded: Y blocks 0..3, then Cb and Cr, each
-    // stored transposed (sample (row, col) at col * 8 + row) for the DCT's row pass.
+    // Level-shifted samples of the MCU being coded: Y blocks 0..3, then Cb and Cr, each in
+    // natural order (sample (row, col) at row * 8 + col).
     alignas(32) int32_t m_blocks[6][64];
+    // Level-shifted samples of the MCU row being coded, as wide as the MCU grid: luminance
+    // lines, then 8 Cb and 8 Cr lines and a full-width Cb and Cr line; and one picture line
+    // extended to the grid's width.
+    std::vector<int32_t> m_lumaPlane;
+    std::vector<int32_t> m_chromaPlanes;
+    std::vector<uint8_t> m_edgeLine;
 };
 
 }  // namespace framewise
