@@ -107,11 +107,11 @@ bool PictureAdder::AddPicture() {
 
     const int count = list.ItemCount();
     if (count >= info.capacity) {
-        if (!inBatch) {
-            ShowMemFull();
-            return Leave(inBatch);
-        }
-        // A batch goes on with the last budget; the room check below stops it.
+        // The room check refuses every picture past the capacity, so a batch is stopped here
+        // as well: a batch that starts on a full album has no budget yet, and its encode would
+        // end in "Can not add this picture!" instead of telling the user the album is full.
+        ShowMemFull();
+        return Leave(inBatch);
     } else if (auto budget = PerPictureBudget(info.flashSizeKB, model.TotalStoredBytes(),
                                               info.indexAddress, info.capacity, count)) {
         m_nBudget = *budget;
