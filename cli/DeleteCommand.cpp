@@ -7,6 +7,7 @@
 #include "album/AlbumCommands.h"
 #include "album/PictureTotal.h"
 #include "cli/Command.h"
+#include "cli/DeferredSignals.h"
 #include "cli/SessionFrontend.h"
 
 namespace framewise::cli {
@@ -67,7 +68,11 @@ int RunDelete(Context& ctx) {
         ctx.err << "framewise-cli: nothing was deleted\n";
         return kExitFailure;
     }
-    const bool written = session.Synchronize();
+    bool written = false;
+    {
+        DeferredSignals held;
+        written = session.Synchronize();
+    }
     frontend.EndBar();
     if (!written) {
         ctx.err << "framewise-cli: synchronizing the album to the frame failed\n";

@@ -6,6 +6,7 @@
 #include "album/AlbumCommands.h"
 #include "album/PictureTotal.h"
 #include "cli/Command.h"
+#include "cli/DeferredSignals.h"
 #include "cli/SessionFrontend.h"
 
 namespace framewise::cli {
@@ -55,7 +56,11 @@ int RunMove(Context& ctx) {
                 << OneLineTotal(session, count) << "\n";
         return kExitOk;
     }
-    const bool written = session.Synchronize();
+    bool written = false;
+    {
+        DeferredSignals held;
+        written = session.Synchronize();
+    }
     frontend.EndBar();
     if (!written) {
         ctx.err << "framewise-cli: synchronizing the album to the frame failed\n";
