@@ -44,7 +44,9 @@ void PictureAdder::SetJpgQuality(int quality) {
 }
 
 void PictureAdder::TakeDeviceQuality() {
-    m_nJpgQuality = m_session.Connection().Info().m_nJpgQuality;
+    // The value goes onto the slider, which holds 10..100: a header byte of 0 (or 255) must not
+    // make every picture come out at quality 0.
+    SetJpgQuality(m_session.Connection().Info().m_nJpgQuality);
 }
 
 void PictureAdder::EnableAdd(bool enable) {

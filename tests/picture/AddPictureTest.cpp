@@ -204,6 +204,23 @@ TEST_F(AddPictureTest, CapacityFiveHundredTakesTheFirstStreamAndTheRoomCheckDeci
     EXPECT_FALSE(session->State().m_bAdding);
 }
 
+// The frame's quality byte becomes the slider position, inside the slider's range.
+TEST_F(AddPictureTest, DeviceQualityIsKeptToTheSliderRange) {
+    FrameImageOptions options;
+    options.quality = 0;
+    Attach(options);
+    EXPECT_EQ(bench->Adder().JpgQuality(), 10);
+    ASSERT_TRUE(ShowAndAdd(Save(PhotoLike(200, 150), "p.bmp")));
+    EXPECT_EQ(bench->Adder().LastQuality(), 10);
+
+    options.quality = 255;
+    bench.reset();
+    session.reset();
+    fs::remove(image);
+    Attach(options);
+    EXPECT_EQ(bench->Adder().JpgQuality(), 100);
+}
+
 TEST_F(AddPictureTest, FullAlbumRefusesASingleAdd) {
     FrameImageOptions options;
     options.capacity = 2;
