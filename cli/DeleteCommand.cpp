@@ -8,6 +8,7 @@
 #include "album/PictureTotal.h"
 #include "cli/Command.h"
 #include "cli/DeferredSignals.h"
+#include "cli/PictureNumber.h"
 #include "cli/SessionFrontend.h"
 
 namespace framewise::cli {
@@ -35,7 +36,7 @@ int RunDelete(Context& ctx) {
     std::set<long> numbers;
     for (const std::string& arg : ctx.args) {
         long n = 0;
-        if (!ParseInt(arg, n) || n < 1) {
+        if (!ParsePictureNumber(arg, n)) {
             ctx.err << "usage: framewise-cli " << kSynopsis << "\n";
             return kExitUsage;
         }

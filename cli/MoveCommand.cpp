@@ -7,6 +7,7 @@
 #include "album/PictureTotal.h"
 #include "cli/Command.h"
 #include "cli/DeferredSignals.h"
+#include "cli/PictureNumber.h"
 #include "cli/SessionFrontend.h"
 
 namespace framewise::cli {
@@ -25,7 +26,7 @@ std::string OneLineTotal(FrameSession& session, int count) {
 
 int RunMove(Context& ctx) {
     long n = 0;
-    if (ctx.args.size() != 2 || !ParseInt(ctx.args[0], n) || n < 1 ||
+    if (ctx.args.size() != 2 || !ParsePictureNumber(ctx.args[0], n) ||
         (ctx.args[1] != "up" && ctx.args[1] != "down")) {
         ctx.err << "usage: framewise-cli " << kSynopsis << "\n";
         return kExitUsage;
