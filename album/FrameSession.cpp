@@ -1,5 +1,9 @@
 #include "album/FrameSession.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <deque>
 #include <mutex>
@@ -67,6 +71,13 @@ FrameSession::FrameSession(Frontend& frontend) : m_tap(std::make_unique<EventTap
 
 FrameSession::~FrameSession() {
     Close();
+    ReleaseWorkRoot();
+}
+
+void FrameSession::ReleaseWorkRoot() {
+    if (m_workRootLock < 0) return;
+    ::close(m_workRootLock);  // closing the descriptor drops the lock
+    m_workRootLock = -1;
 }
 
 bool FrameSession::Open(const FrameSessionOptions& options, std::string& error) {
@@ -77,6 +88,12 @@ bool FrameSession::Open(const FrameSessionOptions& options, std::string& error) 
     auto paths = WorkPaths::Prepare(options.workRoot, error);
     if (!paths) return false;
     m_paths = *paths;
+    m_workRootLock = ::open(m_paths.root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_workRootLock < 0 || ::flock(m_workRootLock, LOCK_EX | LOCK_NB) != 0) {
+        ReleaseWorkRoot();
+        error = "the work folder " + m_paths.root.string() + " is in use by another program";
+        return false;
+    }
 
     const std::filesystem::path data =
         options.dataFolder.empty() ? FindDataFolder() : options.dataFolder;
@@ -89,7 +106,10 @@ bool FrameSession::Open(const FrameSessionOptions& options, std::string& error) 
     DeviceLinkOptions linkOptions;
     if (options.simulateImage) {
         m_simulated = SimulatedFrame::Open(*options.simulateImage, error);
-        if (!m_simulated) return false;
+        if (!m_simulated) {
+            ReleaseWorkRoot();
+            return false;
+        }
         linkOptions.simulatedFrame = m_simulated;
     }
     linkOptions.useUdev = false;  // one run, one scan: nobody waits for notifications
@@ -209,6 +229,7 @@ void FrameSession::Close() {
     m_paths.DeleteTempFiles();
     if (m_link) m_link->Teardown();
     m_open = false;
+    ReleaseWorkRoot();
 }
 
 }  // namespace framewise

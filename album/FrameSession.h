@@ -117,6 +117,10 @@ class FrameSession {
     std::unique_ptr<Synchronizer> m_synchronizer;
     TransferWorker m_worker;
     bool m_open = false;
+    // Held from Open to Close: one session at a time works in a work root, since the start-up
+    // and the close empty its album folder.
+    int m_workRootLock = -1;
+    void ReleaseWorkRoot();
 };
 
 }  // namespace framewise

@@ -8,6 +8,7 @@
 #include <ostream>
 
 #include "cli/Command.h"
+#include "cli/DeferredSignals.h"
 #include "cli/SessionFrontend.h"
 #include "picture/Workbench.h"
 
@@ -84,7 +85,12 @@ int RunAdd(Context& ctx) {
         else
             ctx.out << "refused " << item.path << "\n";
     }
-    if (added > 0 && !session.Synchronize()) {
+    bool written = true;
+    if (added > 0) {
+        DeferredSignals held;
+        written = session.Synchronize();
+    }
+    if (!written) {
         ctx.err << "framewise-cli: the frame could not be written\n";
         return kExitFailure;
     }

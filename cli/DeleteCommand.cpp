@@ -7,6 +7,8 @@
 #include "album/AlbumCommands.h"
 #include "album/PictureTotal.h"
 #include "cli/Command.h"
+#include "cli/DeferredSignals.h"
+#include "cli/PictureNumber.h"
 #include "cli/SessionFrontend.h"
 
 namespace framewise::cli {
@@ -34,7 +36,7 @@ int RunDelete(Context& ctx) {
     std::set<long> numbers;
     for (const std::string& arg : ctx.args) {
         long n = 0;
-        if (!ParseInt(arg, n) || n < 1) {
+        if (!ParsePictureNumber(arg, n)) {
             ctx.err << "usage: framewise-cli " << kSynopsis << "\n";
             return kExitUsage;
         }
@@ -67,7 +69,11 @@ int RunDelete(Context& ctx) {
         ctx.err << "framewise-cli: nothing was deleted\n";
         return kExitFailure;
     }
-    const bool written = session.Synchronize();
+    bool written = false;
+    {
+        DeferredSignals held;
+        written = session.Synchronize();
+    }
     frontend.EndBar();
     if (!written) {
         ctx.err << "framewise-cli: synchronizing the album to the frame failed\n";

@@ -6,6 +6,8 @@
 #include "album/AlbumCommands.h"
 #include "album/PictureTotal.h"
 #include "cli/Command.h"
+#include "cli/DeferredSignals.h"
+#include "cli/PictureNumber.h"
 #include "cli/SessionFrontend.h"
 
 namespace framewise::cli {
@@ -24,7 +26,7 @@ std::string OneLineTotal(FrameSession& session, int count) {
 
 int RunMove(Context& ctx) {
     long n = 0;
-    if (ctx.args.size() != 2 || !ParseInt(ctx.args[0], n) || n < 1 ||
+    if (ctx.args.size() != 2 || !ParsePictureNumber(ctx.args[0], n) ||
         (ctx.args[1] != "up" && ctx.args[1] != "down")) {
         ctx.err << "usage: framewise-cli " << kSynopsis << "\n";
         return kExitUsage;
@@ -55,7 +57,11 @@ int RunMove(Context& ctx) {
                 << OneLineTotal(session, count) << "\n";
         return kExitOk;
     }
-    const bool written = session.Synchronize();
+    bool written = false;
+    {
+        DeferredSignals held;
+        written = session.Synchronize();
+    }
     frontend.EndBar();
     if (!written) {
         ctx.err << "framewise-cli: synchronizing the album to the frame failed\n";

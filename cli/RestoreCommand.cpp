@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/Command.h"
+#include "cli/DeferredSignals.h"
 #include "cli/SessionFrontend.h"
 #include "transfer/FlashBackup.h"
 
@@ -22,7 +23,11 @@ int RunRestore(Context& ctx) {
     if (int code = OpenFrameSession(ctx, frontend, session, false); code != kExitOk) return code;
     session.State().m_bReading = false;
     std::string error;
-    const bool ok = RestoreFlash(session.Connection(), ctx.args[0], error);
+    bool ok = false;
+    {
+        DeferredSignals held;
+        ok = RestoreFlash(session.Connection(), ctx.args[0], error);
+    }
     frontend.EndBar();
     if (!ok) {
         ctx.err << "framewise-cli: " << error << "\n";

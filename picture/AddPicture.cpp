@@ -44,7 +44,9 @@ void PictureAdder::SetJpgQuality(int quality) {
 }
 
 void PictureAdder::TakeDeviceQuality() {
-    m_nJpgQuality = m_session.Connection().Info().m_nJpgQuality;
+    // The value goes onto the slider, which holds 10..100: a header byte of 0 (or 255) must not
+    // make every picture come out at quality 0.
+    SetJpgQuality(m_session.Connection().Info().m_nJpgQuality);
 }
 
 void PictureAdder::EnableAdd(bool enable) {
@@ -107,11 +109,11 @@ bool PictureAdder::AddPicture() {
 
     const int count = list.ItemCount();
     if (count >= info.capacity) {
-        if (!inBatch) {
-            ShowMemFull();
-            return Leave(inBatch);
-        }
-        // A batch goes on with the last budget; the room check below stops it.
+        // The room check refuses every picture past the capacity, so a batch is stopped here
+        // as well: a batch that starts on a full album has no budget yet, and its encode would
+        // end in "Can not add this picture!" instead of telling the user the album is full.
+        ShowMemFull();
+        return Leave(inBatch);
     } else if (auto budget = PerPictureBudget(info.flashSizeKB, model.TotalStoredBytes(),
                                               info.indexAddress, info.capacity, count)) {
         m_nBudget = *budget;

@@ -6,16 +6,18 @@
 
 #include "config/Frontend.h"
 #include "config/Language.h"
+#include "picture/PictureCompleteness.h"
 
 namespace framewise {
 
 namespace {
 
-bool NonEmptyFile(const std::filesystem::path& file) {
+// A file cut short would be read with its missing part filled in grey and stored as a photo.
+bool WholeNonEmptyFile(const std::filesystem::path& file) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) return false;
     const auto length = std::filesystem::file_size(file, ec);
-    return !ec && length > 0;
+    return !ec && length > 0 && !PictureFileCutShort(file);
 }
 
 void Prepare(QImageReader& reader) {
@@ -32,7 +34,7 @@ bool Usable(const QImage& image) {
 }  // namespace
 
 bool ReadPictureFile(const std::filesystem::path& file, QImage& picture) {
-    if (!NonEmptyFile(file)) return false;
+    if (!WholeNonEmptyFile(file)) return false;
     QImageReader reader(QString::fromStdString(file.string()));
     Prepare(reader);
     QImage decoded = reader.read();
@@ -42,7 +44,7 @@ bool ReadPictureFile(const std::filesystem::path& file, QImage& picture) {
 }
 
 bool ReadPictureReduced(const std::filesystem::path& file, int limit, ReducedPicture& picture) {
-    if (!NonEmptyFile(file)) return false;
+    if (!WholeNonEmptyFile(file)) return false;
     QImageReader reader(QString::fromStdString(file.string()));
     Prepare(reader);
     QSize stored = reader.size();

@@ -3,6 +3,8 @@
 #include <QImageReader>
 #include <QPainter>
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
 
 #include "config/AppState.h"
 #include "config/Frontend.h"
@@ -13,6 +15,19 @@
 #include "picture/PictureLoader.h"
 
 namespace framewise {
+
+namespace {
+
+// A device picture file is told by its name's extension, in any case (cameras and Windows
+// copies write ".DPF"); a folder whose name ends in ".dpf" holds ordinary pictures.
+bool IsDpfFile(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext == ".dpf";
+}
+
+}  // namespace
 
 FitSize FitToLimit(int width, int height) {
     FitSize fit{double(width), double(height)};
@@ -83,7 +98,7 @@ bool PreviewCanvas::ShowPicture(const std::string& path) {
     m_crop.ResetZoom();
     m_strSourcePath = path;
     m_bRotated = false;
-    if (path.find(".dpf") != std::string::npos &&
+    if (IsDpfFile(path) &&
         !LoadDpfFile(path, m_lcd, m_decodeDpf, m_paths, m_language, m_frontend)) {
         m_strSourcePath.clear();
         return false;
@@ -102,7 +117,7 @@ bool PreviewCanvas::ShowPicture(const std::string& path) {
 
 std::filesystem::path PreviewCanvas::FileToLoad() const {
     if (m_bRotated) return m_paths.forShowBmp;
-    if (m_strSourcePath.find(".dpf") != std::string::npos) return m_paths.forShow;
+    if (IsDpfFile(m_strSourcePath)) return m_paths.forShow;
     return m_strSourcePath;
 }
 

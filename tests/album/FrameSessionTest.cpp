@@ -168,5 +168,36 @@ TEST_F(FrameSessionTest, RefusesWhatItCannotOpen) {
     EXPECT_FALSE(session.ReadAlbum());
 }
 
+// Two runs sharing a work root would empty each other's album folder: a frame would then be
+// synchronized without the pictures just added. The second is refused until the first closes.
+TEST_F(FrameSessionTest, OneSessionPerWorkRoot) {
+    fs::path other = dir / "other.img";
+    std::string error;
+    ASSERT_TRUE(CreateFrameImage(other, FrameImageOptions{}, error)) << error;
+    RecordingFrontend fe;
+    auto first = Open(fe);
+    ASSERT_TRUE(first->AttachAndRead());
+
+    RecordingFrontend fe2;
+    FrameSession second(fe2);
+    FrameSessionOptions options;
+    options.workRoot = dir / "work";
+    options.simulateImage = other;
+    options.dataFolder = fs::path(FRAMEWISE_SOURCE_DIR) / "data";
+    EXPECT_FALSE(second.Open(options, error));
+    EXPECT_NE(error.find("in use by another program"), std::string::npos) << error;
+
+    {
+        options.workRoot = dir / "work2";  // a root of its own is fine meanwhile
+        FrameSession third(fe2);
+        EXPECT_TRUE(third.Open(options, error)) << error;
+    }
+
+    first->Close();
+    options.workRoot = dir / "work";
+    FrameSession fourth(fe2);
+    EXPECT_TRUE(fourth.Open(options, error)) << error;
+}
+
 }  // namespace
 }  // namespace framewise

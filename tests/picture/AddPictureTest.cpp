@@ -204,6 +204,23 @@ TEST_F(AddPictureTest, CapacityFiveHundredTakesTheFirstStreamAndTheRoomCheckDeci
     EXPECT_FALSE(session->State().m_bAdding);
 }
 
+// The frame's quality byte becomes the slider position, inside the slider's range.
+TEST_F(AddPictureTest, DeviceQualityIsKeptToTheSliderRange) {
+    FrameImageOptions options;
+    options.quality = 0;
+    Attach(options);
+    EXPECT_EQ(bench->Adder().JpgQuality(), 10);
+    ASSERT_TRUE(ShowAndAdd(Save(PhotoLike(200, 150), "p.bmp")));
+    EXPECT_EQ(bench->Adder().LastQuality(), 10);
+
+    options.quality = 255;
+    bench.reset();
+    session.reset();
+    fs::remove(image);
+    Attach(options);
+    EXPECT_EQ(bench->Adder().JpgQuality(), 100);
+}
+
 TEST_F(AddPictureTest, FullAlbumRefusesASingleAdd) {
     FrameImageOptions options;
     options.capacity = 2;
@@ -253,6 +270,26 @@ TEST_F(AddPictureTest, BatchStopsAtCapacityWithTheMessageByPosition) {
     const int before = MemFull();
     EXPECT_EQ(bench->AddAll({pic, pic, pic, pic}), 2);
     EXPECT_EQ(MemFull(), before + 1);
+}
+
+// A new run (the command line's add) finds the album full before it ever had a budget: the
+// user is told the album is full, not that the picture cannot be added.
+TEST_F(AddPictureTest, BatchOnAnAlbumFoundFullSaysSo) {
+    FrameImageOptions options;
+    options.capacity = 2;
+    Attach(options);
+    const std::string pic = Save(PhotoLike(200, 150), "p.bmp");
+    ASSERT_EQ(bench->AddAll({pic, pic}), 2);
+    ASSERT_TRUE(session->Synchronize());
+    Reopen();
+    ASSERT_EQ(Count(), 2);
+    const size_t before = fe.Messages().size();
+    EXPECT_EQ(bench->AddAll({pic}), 0);
+    ASSERT_EQ(fe.Messages().size(), before + 1);
+    EXPECT_EQ(fe.Messages().back().rfind("The maximum number", 0), 0u) << fe.Messages().back();
+    EXPECT_EQ(Count(), 2);
+    EXPECT_FALSE(fs::exists(session->Folder().FilePath(3)));
+    EXPECT_FALSE(session->State().m_bAdding);
 }
 
 TEST_F(AddPictureTest, FirstBatchPictureFillingTheAlbumTellsTheUser) {

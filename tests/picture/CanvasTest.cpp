@@ -237,6 +237,29 @@ TEST_F(CanvasTest, DpfPictureMustSuitTheLcd) {
     EXPECT_EQ(frontend.Messages().size(), 1u);
 }
 
+// Device picture files are known by their extension in any case; a photo in a folder whose
+// name ends in ".dpf" is an ordinary picture.
+TEST_F(CanvasTest, DpfFilesAreKnownByTheirExtension) {
+    int decodes = 0;
+    canvas.SetDpfDecoder([&](const std::filesystem::path&, const std::filesystem::path& bmp) {
+        ++decodes;
+        QImage decoded(128, 128, QImage::Format_RGB32);
+        decoded.fill(QColor(10, 20, 30));
+        return WriteBmp24(bmp, decoded);
+    });
+    const std::string upper = (dir / "FRAME.DPF").string();
+    std::ofstream(upper, std::ios::binary) << std::string("\x00\x80\x00\x80stream", 10);
+    ASSERT_TRUE(canvas.ShowPicture(upper));
+    EXPECT_EQ(decodes, 1);
+    EXPECT_EQ(canvas.WorkingBitmap().pixelColor(64, 64), QColor(10, 20, 30));
+
+    std::filesystem::create_directory(dir / "album.dpf");
+    ASSERT_TRUE(canvas.ShowPicture(Picture("album.dpf/photo.png", 300, 200)));
+    EXPECT_EQ(decodes, 1);
+    EXPECT_EQ(canvas.WorkingBitmap().size(), QSize(300, 200));
+    EXPECT_TRUE(frontend.Messages().empty());
+}
+
 TEST_F(CanvasTest, LowColourDepthEndsTheProgram) {
     canvas.SetDisplayDepth(8);
     EXPECT_FALSE(canvas.CheckColourDepth());

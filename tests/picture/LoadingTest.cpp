@@ -106,6 +106,45 @@ TEST(ReadPictureFile, FormatsByContent) {
     EXPECT_FALSE(ReadPictureFile(dir / "missing.gif", picture));
 }
 
+// A copy cut short must not become a photo whose missing part is grey: JPEG, BMP and GIF
+// readers fill it in silently. Whole files, also with data after the JPEG's end, still load.
+TEST(ReadPictureFile, FilesCutShortAreRefused) {
+    test::TempDir dir;
+    QImage photo(320, 240, QImage::Format_RGB32);
+    for (int y = 0; y < photo.height(); ++y)
+        for (int x = 0; x < photo.width(); ++x) photo.setPixel(x, y, qRgb(x, y, (x * y) & 255));
+    auto write = [&](const std::string& name, const QByteArray& bytes) {
+        const std::filesystem::path path = dir / name;
+        std::ofstream(path, std::ios::binary).write(bytes.data(), bytes.size());
+        return path;
+    };
+    auto encoded = [&](const char* format) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        EXPECT_TRUE(photo.save(&buffer, format, 90));
+        return bytes;
+    };
+    const QByteArray jpeg = encoded("JPEG");
+    const QByteArray bmp = encoded("BMP");
+    // 2 x 1 white pixels: a colour table of two entries, a control extension, one image.
+    const QByteArray gif = QByteArray::fromHex(
+        "47494638396102000100f00000ffffff00000021f90400000000002c0000000002000100000202040a003b");
+    QImage picture;
+    EXPECT_TRUE(ReadPictureFile(write("whole.jpg", jpeg), picture));
+    EXPECT_TRUE(ReadPictureFile(write("tail.jpg", jpeg + QByteArray(500, 'x')), picture));
+    EXPECT_TRUE(ReadPictureFile(write("whole.bmp", bmp), picture));
+    EXPECT_TRUE(ReadPictureFile(write("whole.gif", gif), picture));
+    ReducedPicture reduced;
+    for (int cut : {jpeg.size() / 2, jpeg.size() - 2}) {
+        const auto path = write("short.jpg", jpeg.left(cut));
+        EXPECT_FALSE(ReadPictureFile(path, picture)) << cut;
+        EXPECT_FALSE(ReadPictureReduced(path, 512, reduced)) << cut;
+    }
+    EXPECT_FALSE(ReadPictureFile(write("short.bmp", bmp.left(bmp.size() - 100)), picture));
+    EXPECT_FALSE(ReadPictureFile(write("short.gif", gif.left(gif.size() - 3)), picture));
+}
+
 TEST(HalftoneStretch, CheckerboardShrinksToFlatGrey) {
     QImage board(64, 64, QImage::Format_RGB32);
     for (int y = 0; y < 64; ++y)

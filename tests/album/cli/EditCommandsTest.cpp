@@ -96,5 +96,32 @@ TEST_F(EditCommandsTest, BadArguments) {
     EXPECT_EQ(IndexLengths().size(), 5u);
 }
 
+// The commands print pictures as 0001 ...; typed back, "0010" is picture 10 (read as octal it
+// deleted picture 0008).
+TEST_F(EditCommandsTest, PictureNumbersAreReadAsTheirNames) {
+    {
+        std::string error;
+        auto frame = SimulatedFrame::Open(image, error);
+        ASSERT_TRUE(frame) << error;
+        for (int seed = 6; seed <= 10; ++seed)
+            streams.push_back(test::EncodeStream(128, 128, seed));
+        test::PokeAlbum(*frame, 0x30000, streams);
+    }
+    CliRun del = Cli("delete 0010");
+    ASSERT_EQ(del.code, 0);
+    EXPECT_EQ(del.out.rfind("Deleted 1 picture (0010); the frame now holds 9\n", 0), 0u) << del.out;
+    std::vector<uint32_t> expected;
+    for (int n = 1; n <= 9; ++n) expected.push_back(Length(n));
+    EXPECT_EQ(IndexLengths(), expected);
+
+    ASSERT_EQ(Cli("move 09 up").code, 0);
+    std::swap(expected[7], expected[8]);
+    EXPECT_EQ(IndexLengths(), expected);
+
+    EXPECT_EQ(Cli("delete 0x2").code, 2);
+    EXPECT_EQ(Cli("move -1 up").code, 2);
+    EXPECT_EQ(IndexLengths(), expected);
+}
+
 }  // namespace
 }  // namespace framewise

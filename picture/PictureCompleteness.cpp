@@ -1,0 +1,110 @@
+#include "picture/PictureCompleteness.h"
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace framewise {
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+uint32_t Le16(const Bytes& b, size_t i) {
+    return b[i] | (uint32_t(b[i + 1]) << 8);
+}
+uint32_t Le32(const Bytes& b, size_t i) {
+    return Le16(b, i) | (Le16(b, i + 2) << 16);
+}
+
+// Walks the marker segments and entropy-coded data up to the end marker; data after it (phone
+// makers append their own) does not matter.
+bool JpegCutShort(const Bytes& b) {
+    size_t i = 2;
+    const size_t n = b.size();
+    while (true) {
+        while (i < n && b[i] == 0xFF && i + 1 < n && b[i + 1] == 0xFF) ++i;  // fill bytes
+        if (i + 1 >= n) return true;
+        if (b[i] != 0xFF) return false;  // damaged, not short: the reader decides
+        const uint8_t marker = b[i + 1];
+        if (marker == 0xD9) return false;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            i += 2;
+            continue;
+        }
+        if (i + 4 > n) return true;
+        const size_t length = (size_t(b[i + 2]) << 8) | b[i + 3];
+        i += 2 + length;
+        if (i > n) return true;
+        if (marker != 0xDA) continue;
+        // Scan data: a 0xFF is followed by 0x00 (a data byte) or a restart marker.
+        while (i + 1 < n &&
+               !(b[i] == 0xFF && b[i + 1] != 0x00 && !(b[i + 1] >= 0xD0 && b[i + 1] <= 0xD7)))
+            ++i;
+    }
+}
+
+bool BmpCutShort(const Bytes& b) {
+    if (b.size() < 34) return true;
+    const uint32_t compression = Le32(b, 30);
+    if (compression != 0 && compression != 3) return false;  // run-length rows have no fixed size
+    const uint64_t offset = Le32(b, 10);
+    const int64_t width = int32_t(Le32(b, 18));
+    int64_t height = int32_t(Le32(b, 22));
+    if (height < 0) height = -height;
+    const uint64_t bits = Le16(b, 28);
+    if (width <= 0 || bits == 0) return false;
+    const uint64_t stride = (uint64_t(width) * bits + 31) / 32 * 4;
+    return offset + stride * uint64_t(height) > b.size();
+}
+
+// Skips a chain of data sub-blocks from i; false when the chain runs past the end.
+bool SkipSubBlocks(const Bytes& b, size_t& i) {
+    while (i < b.size()) {
+        const size_t size = b[i];
+        i += 1 + size;
+        if (size == 0) return true;
+    }
+    return false;
+}
+
+// The first image is what is shown; a file that holds it whole is not short.
+bool GifCutShort(const Bytes& b) {
+    if (b.size() < 13) return true;
+    size_t i = 13;
+    if (b[10] & 0x80) i += 3u << ((b[10] & 7) + 1);
+    while (i < b.size()) {
+        const uint8_t block = b[i];
+        if (block == 0x3B) return false;  // trailer before any image: the reader decides
+        if (block == 0x21) {
+            i += 2;
+            if (!SkipSubBlocks(b, i)) return true;
+        } else if (block == 0x2C) {
+            if (i + 10 > b.size()) return true;
+            const uint8_t flags = b[i + 9];
+            i += 10;
+            if (flags & 0x80) i += 3u << ((flags & 7) + 1);
+            i += 1;  // LZW minimum code size
+            return !SkipSubBlocks(b, i);
+        } else {
+            return false;  // damaged, not short
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool PictureFileCutShort(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    const Bytes b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (b.size() >= 2 && b[0] == 0xFF && b[1] == 0xD8) return JpegCutShort(b);
+    if (b.size() >= 2 && b[0] == 'B' && b[1] == 'M') return BmpCutShort(b);
+    if (b.size() >= 4 && b[0] == 'G' && b[1] == 'I' && b[2] == 'F' && b[3] == '8')
+        return GifCutShort(b);
+    return false;
+}
+
+}  // namespace framewise
