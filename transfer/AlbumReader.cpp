@@ -61,23 +61,31 @@ bool AlbumReader::RetryRead() {
     return !m_connection.Context().state.m_bReadStopped;
 }
 
+bool AlbumReader::ReadIndexBlock(int& count) {
+    FlashModel& model = m_connection.Model();
+    if (!model.IsAllocated()) return false;
+    const int ia = model.IndexAddress();
+    if (!m_connection.ReadChecked(model.DeviceImage().data() + ia, kIndexBlockSize,
+                                  static_cast<uint32_t>(ia)))
+        return false;
+    std::memcpy(model.PictureStore().data() + ia, model.DeviceImage().data() + ia, kIndexBlockSize);
+    model.LoadIndex();
+    model.SetTotalStoredBytes(0);
+    count = model.ParseIndex();
+    return true;
+}
+
 void AlbumReader::ReadAlbum() {
     TransferContext& ctx = m_connection.Context();
     AppState& state = ctx.state;
     FlashModel& model = m_connection.Model();
     const DeviceInfo& info = m_connection.Info();
-    const int ia = model.IndexAddress();
 
-    if (!m_connection.ReadChecked(model.DeviceImage().data() + ia, kIndexBlockSize,
-                                  static_cast<uint32_t>(ia))) {
+    if (!ReadIndexBlock(m_albumCount)) {
         ReadFailed();
         ctx.frontend.ShowMessage("ReadDataFromFlash failed!");
         return;
     }
-    std::memcpy(model.PictureStore().data() + ia, model.DeviceImage().data() + ia, kIndexBlockSize);
-    model.LoadIndex();
-    model.SetTotalStoredBytes(0);
-    m_albumCount = model.ParseIndex();
 
     ctx.settings.WriteInt("info", "UserPic", m_albumCount);
     m_sink.UpdatePictureTotal(m_albumCount);
