@@ -24,8 +24,8 @@ bool ParseSize(const std::string& text, uint32_t& width, uint32_t& height) {
 }
 
 // Takes "--name N" into value when present; false (usage) when N is no number in range.
-bool TakeNumber(std::vector<std::string>& args, const std::string& name, uint32_t& value,
-                long max, std::ostream& err) {
+bool TakeNumber(std::vector<std::string>& args, const std::string& name, uint32_t& value, long max,
+                std::ostream& err) {
     std::optional<std::string> text;
     if (!TakeOption(args, name, text, err)) return false;
     if (!text) return true;
@@ -81,8 +81,8 @@ int RunSim(Context& ctx) {
     return kExitOk;
 }
 
-const CommandRegistrar kSim({"sim", kSynopsis,
-                             "write a fresh, empty frame image for --simulate", RunSim});
+const CommandRegistrar kSim({"sim", kSynopsis, "write a fresh, empty frame image for --simulate",
+                             RunSim});
 
 }  // namespace
 }  // namespace framewise::cli

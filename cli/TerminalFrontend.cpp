@@ -10,7 +10,9 @@ namespace framewise::cli {
 TerminalFrontend::TerminalFrontend(std::ostream& err, std::istream& in, bool interactive)
     : m_err(err), m_in(in), m_interactive(interactive) {}
 
-bool TerminalFrontend::StdinIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
+bool TerminalFrontend::StdinIsTerminal() {
+    return ::isatty(STDIN_FILENO) == 1;
+}
 
 void TerminalFrontend::SetStatusText(const std::string& text) {
     std::lock_guard lock(m_mutex);

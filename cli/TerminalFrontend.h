@@ -14,7 +14,7 @@
 namespace framewise::cli {
 
 class TerminalFrontend : public Frontend {
-public:
+  public:
     // interactive: questions are asked on err and answered from in; otherwise every
     // question is answered Yes and every choice cancelled.
     TerminalFrontend(std::ostream& err, std::istream& in, bool interactive);
@@ -40,7 +40,7 @@ public:
 
     void SetQuiet(bool quiet) { m_quiet = quiet; }  // drops status and progress lines
 
-private:
+  private:
     std::string AskLine(const std::string& prompt);
 
     std::ostream& m_err;

@@ -15,7 +15,9 @@ inline void PutBe24(uint8_t* p, uint32_t v) {
     p[1] = static_cast<uint8_t>(v >> 8);
     p[2] = static_cast<uint8_t>(v);
 }
-inline uint32_t GetBe16(const uint8_t* p) { return (uint32_t{p[0]} << 8) | p[1]; }
+inline uint32_t GetBe16(const uint8_t* p) {
+    return (uint32_t{p[0]} << 8) | p[1];
+}
 inline uint32_t GetBe24(const uint8_t* p) {
     return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
 }
@@ -29,7 +31,9 @@ inline void PutLe24(uint8_t* p, uint32_t v) {
     p[1] = static_cast<uint8_t>(v >> 8);
     p[2] = static_cast<uint8_t>(v >> 16);
 }
-inline uint32_t GetLe16(const uint8_t* p) { return uint32_t{p[0]} | (uint32_t{p[1]} << 8); }
+inline uint32_t GetLe16(const uint8_t* p) {
+    return uint32_t{p[0]} | (uint32_t{p[1]} << 8);
+}
 inline uint32_t GetLe24(const uint8_t* p) {
     return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16);
 }

@@ -28,7 +28,9 @@ CommandBlock ReadStatusBlock() {
     return FlashBlock(kOpVendorDataIn, 1, kFlashReadStatus, kStatusReplyLength, 0);
 }
 
-CommandBlock WriteEnableBlock() { return FlashBlock(kOpVendorDataOut, 1, kFlashWriteEnable, 0, 0); }
+CommandBlock WriteEnableBlock() {
+    return FlashBlock(kOpVendorDataOut, 1, kFlashWriteEnable, 0, 0);
+}
 
 CommandBlock WriteStatusBlock(uint8_t value) {
     CommandBlock b = FlashBlock(kOpVendorDataOut, 2, kFlashWriteStatus, 0, 0);
@@ -51,7 +53,9 @@ CommandBlock BlockEraseBlock(uint8_t eraseOpcode, uint32_t address) {
     return FlashBlock(kOpVendorDataOut, 4, eraseOpcode, 0, address);
 }
 
-CommandBlock WakeBlock() { return FlashBlock(kOpVendorDataOut, 1, kFlashWake, 0, 0); }
+CommandBlock WakeBlock() {
+    return FlashBlock(kOpVendorDataOut, 1, kFlashWake, 0, 0);
+}
 
 CommandBlock FirmwareVersionBlock() {
     CommandBlock b{};

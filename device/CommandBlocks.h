@@ -27,9 +27,9 @@ inline constexpr uint8_t kFunctionVerify = 5;    // verify value (16-bit byte su
 inline constexpr uint8_t kFlashWriteStatus = 0x01;  // WRSR
 inline constexpr uint8_t kFlashPageProgram = 0x02;
 inline constexpr uint8_t kFlashRead = 0x03;
-inline constexpr uint8_t kFlashReadStatus = 0x05;  // RDSR
-inline constexpr uint8_t kFlashWriteEnable = 0x06;  // WREN
-inline constexpr uint8_t kFlashWake = 0xAB;         // release from deep power-down
+inline constexpr uint8_t kFlashReadStatus = 0x05;         // RDSR
+inline constexpr uint8_t kFlashWriteEnable = 0x06;        // WREN
+inline constexpr uint8_t kFlashWake = 0xAB;               // release from deep power-down
 inline constexpr uint8_t kFlashDefaultBlockErase = 0xD8;  // 64 KB block erase
 
 // Byte 15 of a page program when the flash header asks for the program flag.
@@ -82,6 +82,8 @@ bool ParseFirmwareVersion(const uint8_t* reply, size_t size, std::string& versio
 std::vector<uint32_t> ReadChunkLengths(uint32_t length);
 
 // Bytes a ReadFlash buffer must hold for `length` bytes.
-inline uint32_t ReadBufferLength(uint32_t length) { return (length + 63u) & ~63u; }
+inline uint32_t ReadBufferLength(uint32_t length) {
+    return (length + 63u) & ~63u;
+}
 
 }  // namespace framewise

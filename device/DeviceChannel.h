@@ -7,7 +7,7 @@
 namespace framewise {
 
 class DeviceChannel {
-public:
+  public:
     virtual ~DeviceChannel() = default;
 
     virtual bool IsPresent() const = 0;

@@ -26,7 +26,9 @@ bool DeviceCommands::SendOut(const CommandBlock& block, uint32_t length, const u
     return m_link.SendDataOut(block.data(), kCommandBlockLength, length, data);
 }
 
-bool DeviceCommands::SetClock() { return SetClock(CurrentLocalTime(), StandardTimeBiasMinutes()); }
+bool DeviceCommands::SetClock() {
+    return SetClock(CurrentLocalTime(), StandardTimeBiasMinutes());
+}
 
 bool DeviceCommands::SetClock(const ClockTime& time, int biasMinutes) {
     return SendOut(SetClockBlock(time, biasMinutes));
@@ -55,7 +57,9 @@ bool DeviceCommands::ReadVerifyValue(uint32_t address, uint32_t length, uint8_t&
     return true;
 }
 
-bool DeviceCommands::Wake() { return SendOut(WakeBlock()); }
+bool DeviceCommands::Wake() {
+    return SendOut(WakeBlock());
+}
 
 void DeviceCommands::FlashPreamble() {
     // Clears the block protection; the results are not checked, as the command that

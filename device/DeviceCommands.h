@@ -16,7 +16,7 @@ inline constexpr uint32_t kStatusNoDevice = 16;  // not present, or a transfer f
 inline constexpr uint32_t kStatusEraseFailed = 32;
 
 class DeviceCommands {
-public:
+  public:
     explicit DeviceCommands(DeviceChannel& link);
 
     // From the flash header at attach: the block erase instruction and the program mode
@@ -46,7 +46,7 @@ public:
     uint8_t EraseOpcode() const { return m_eraseOpcode; }
     bool ProgramFlag() const { return m_programFlag; }
 
-private:
+  private:
     bool SendIn(const CommandBlock& block, uint32_t length, uint8_t* data);
     bool SendOut(const CommandBlock& block, uint32_t length = 0, const uint8_t* data = nullptr);
     void FlashPreamble();

@@ -25,7 +25,8 @@ int OpenExclusive(const std::string& node) {
 
 // Whether fd still refers to the file now at node (a replugged frame gets a new node).
 bool SameNode(int fd, const std::string& node) {
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     if (::fstat(fd, &a) != 0 || ::stat(node.c_str(), &b) != 0) return false;
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_rdev == b.st_rdev;
 }
@@ -41,13 +42,20 @@ std::string Format(const char* pattern, const std::string& node) {
 std::string AccessDeniedText(int languageIndex, const std::string& node) {
     std::string text;
     switch (languageIndex) {
-        case 0: text = Format("Refuse Access %s.Please access as an administrator.", node); break;
-        case 1: text = Format("拒绝访问 %s.请使用管理员权限.", node); break;
-        default: text = Format("Open the drv %s Error.", node); break;
+        case 0:
+            text = Format("Refuse Access %s.Please access as an administrator.", node);
+            break;
+        case 1:
+            text = Format("拒绝访问 %s.请使用管理员权限.", node);
+            break;
+        default:
+            text = Format("Open the drv %s Error.", node);
+            break;
     }
     // On Linux the cure is the udev rule rather than administrator rights.
-    return text + "\n(Install 70-framewise.rules into /etc/udev/rules.d or /lib/udev/rules.d "
-                  "so that the logged-in user may open the frame, then replug it.)";
+    return text +
+           "\n(Install 70-framewise.rules into /etc/udev/rules.d or /lib/udev/rules.d "
+           "so that the logged-in user may open the frame, then replug it.)";
 }
 
 DeviceLink::DeviceLink(Frontend& frontend, DeviceLinkOptions options)
@@ -154,7 +162,9 @@ void DeviceLink::HandleNotification() {
     RescanAndReport();
 }
 
-void DeviceLink::Poll() { RescanAndReport(); }
+void DeviceLink::Poll() {
+    RescanAndReport();
+}
 
 void DeviceLink::RescanAndReport() {
     const bool found = Scan();
@@ -164,8 +174,7 @@ void DeviceLink::RescanAndReport() {
     }
 }
 
-bool DeviceLink::SendDataIn(const uint8_t* cdb, int cdbLength, uint32_t dataLength,
-                            uint8_t* data) {
+bool DeviceLink::SendDataIn(const uint8_t* cdb, int cdbLength, uint32_t dataLength, uint8_t* data) {
     std::lock_guard lock(m_lock);
     return m_transport && m_transport->SendDataIn(cdb, cdbLength, dataLength, data);
 }

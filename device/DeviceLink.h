@@ -37,7 +37,7 @@ struct DeviceLinkOptions {
 std::string AccessDeniedText(int languageIndex, const std::string& node);
 
 class DeviceLink : public DeviceChannel {
-public:
+  public:
     // How often the polling fallback should be driven (Poll) where there is no udev.
     static constexpr std::chrono::seconds kPollInterval{2};
 
@@ -64,8 +64,7 @@ public:
     // The polling fallback: rescan and report as HandleNotification does.
     void Poll();
 
-    bool SendDataIn(const uint8_t* cdb, int cdbLength, uint32_t dataLength,
-                    uint8_t* data) override;
+    bool SendDataIn(const uint8_t* cdb, int cdbLength, uint32_t dataLength, uint8_t* data) override;
     bool SendDataOut(const uint8_t* cdb, int cdbLength, uint32_t dataLength,
                      const uint8_t* data) override;
 
@@ -75,7 +74,7 @@ public:
     std::string Vendor() const;
     std::string Product() const;
 
-private:
+  private:
     bool ScanLocked(std::string& deniedNode);
     bool ScanSysfsLocked(std::string& deniedNode);
     void CloseDeviceLocked();
@@ -92,7 +91,7 @@ private:
     std::string m_vendor;
     std::string m_product;
     DeviceMonitor m_monitor;
-    bool m_started = false;
+    std::atomic<bool> m_started{false};
 };
 
 }  // namespace framewise

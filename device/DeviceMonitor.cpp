@@ -6,7 +6,9 @@
 
 namespace framewise {
 
-DeviceMonitor::~DeviceMonitor() { Close(); }
+DeviceMonitor::~DeviceMonitor() {
+    Close();
+}
 
 #ifdef FRAMEWISE_HAVE_UDEV
 
@@ -31,7 +33,9 @@ void DeviceMonitor::Close() {
     m_udev = nullptr;
 }
 
-int DeviceMonitor::Fd() const { return m_monitor ? udev_monitor_get_fd(m_monitor) : -1; }
+int DeviceMonitor::Fd() const {
+    return m_monitor ? udev_monitor_get_fd(m_monitor) : -1;
+}
 
 void DeviceMonitor::Drain() {
     if (!m_monitor) return;
@@ -43,9 +47,13 @@ void DeviceMonitor::Drain() {
 
 #else
 
-bool DeviceMonitor::Open() { return false; }
+bool DeviceMonitor::Open() {
+    return false;
+}
 void DeviceMonitor::Close() {}
-int DeviceMonitor::Fd() const { return -1; }
+int DeviceMonitor::Fd() const {
+    return -1;
+}
 void DeviceMonitor::Drain() {}
 
 #endif

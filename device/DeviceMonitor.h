@@ -8,7 +8,7 @@ struct udev_monitor;
 namespace framewise {
 
 class DeviceMonitor {
-public:
+  public:
     DeviceMonitor() = default;
     DeviceMonitor(const DeviceMonitor&) = delete;
     DeviceMonitor& operator=(const DeviceMonitor&) = delete;
@@ -23,7 +23,7 @@ public:
     // Takes every pending event off the descriptor without blocking.
     void Drain();
 
-private:
+  private:
     ::udev* m_udev = nullptr;
     ::udev_monitor* m_monitor = nullptr;
 };

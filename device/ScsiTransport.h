@@ -7,7 +7,7 @@
 namespace framewise {
 
 class ScsiTransport {
-public:
+  public:
     virtual ~ScsiTransport();
 
     // Sends cdb (cdbLength bytes, at most 16) and reads dataLength bytes into data.

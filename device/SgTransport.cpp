@@ -25,9 +25,15 @@ bool FillSgIoHeader(sg_io_hdr_t& hdr, SgRequestBuffers& buffers, SgDirection dir
 
     hdr.interface_id = 'S';
     switch (direction) {
-        case SgDirection::In: hdr.dxfer_direction = SG_DXFER_FROM_DEV; break;
-        case SgDirection::Out: hdr.dxfer_direction = SG_DXFER_TO_DEV; break;
-        case SgDirection::None: hdr.dxfer_direction = SG_DXFER_NONE; break;
+        case SgDirection::In:
+            hdr.dxfer_direction = SG_DXFER_FROM_DEV;
+            break;
+        case SgDirection::Out:
+            hdr.dxfer_direction = SG_DXFER_TO_DEV;
+            break;
+        case SgDirection::None:
+            hdr.dxfer_direction = SG_DXFER_NONE;
+            break;
     }
     hdr.cmd_len = static_cast<unsigned char>(cdbLength);
     hdr.cmdp = buffers.cdb.data();

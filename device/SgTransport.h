@@ -33,16 +33,15 @@ bool FillSgIoHeader(sg_io_hdr_t& hdr, SgRequestBuffers& buffers, SgDirection dir
 bool SgRequestDelivered(const sg_io_hdr_t& hdr);
 
 class SgTransport : public ScsiTransport {
-public:
+  public:
     // Does not own fd.
     explicit SgTransport(int fd) : m_fd(fd) {}
 
-    bool SendDataIn(const uint8_t* cdb, int cdbLength, uint32_t dataLength,
-                    uint8_t* data) override;
+    bool SendDataIn(const uint8_t* cdb, int cdbLength, uint32_t dataLength, uint8_t* data) override;
     bool SendDataOut(const uint8_t* cdb, int cdbLength, uint32_t dataLength,
                      const uint8_t* data) override;
 
-private:
+  private:
     bool Send(SgDirection direction, const uint8_t* cdb, int cdbLength, uint32_t dataLength,
               void* data);
 

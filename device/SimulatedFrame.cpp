@@ -17,13 +17,15 @@
 namespace framewise {
 
 namespace {
-constexpr uint8_t kProtectBits = 0x1C;     // BP0-BP2 of the status register
-constexpr uint8_t kWritableBits = 0x9C;    // BP0-BP2 and SRWD
+constexpr uint8_t kProtectBits = 0x1C;   // BP0-BP2 of the status register
+constexpr uint8_t kWritableBits = 0x9C;  // BP0-BP2 and SRWD
 constexpr uint8_t kWriteEnableLatch = 0x02;
 constexpr uint64_t kMaxImageBytes = 16u * 1024 * 1024;
 constexpr uint32_t kFullVerifyLength = 65536;  // a length field of 0
 
-std::string Errno(const std::filesystem::path& p) { return p.string() + ": " + std::strerror(errno); }
+std::string Errno(const std::filesystem::path& p) {
+    return p.string() + ": " + std::strerror(errno);
+}
 
 std::string ReadFirmwareSidecar(const std::filesystem::path& image) {
     std::ifstream in(FirmwareSidecarPath(image));
@@ -56,8 +58,9 @@ std::shared_ptr<SimulatedFrame> SimulatedFrame::Open(const std::filesystem::path
     }
     const uint64_t size = static_cast<uint64_t>(st.st_size);
     if (size == 0 || size % kFlashBlockLength != 0 || size > kMaxImageBytes) {
-        error = image.string() + ": not a flash image (its size must be a multiple of 64 KB, "
-                                 "at most 16 MB)";
+        error = image.string() +
+                ": not a flash image (its size must be a multiple of 64 KB, "
+                "at most 16 MB)";
         return nullptr;
     }
     frame->m_flash.resize(size);
@@ -197,12 +200,14 @@ bool SimulatedFrame::HandleFlash(bool dataIn, const uint8_t* cdb, uint32_t dataL
             ++m_statusReads;
             bool busy = m_stuckBusy || m_busyLeft > 0;
             if (m_busyLeft > 0) --m_busyLeft;
-            inData[0] = static_cast<uint8_t>(m_statusRegister | (m_writeEnabled ? kWriteEnableLatch : 0) |
-                                             (busy ? kFlashBusyBit : 0));
+            inData[0] =
+                static_cast<uint8_t>(m_statusRegister | (m_writeEnabled ? kWriteEnableLatch : 0) |
+                                     (busy ? kFlashBusyBit : 0));
             return true;
         }
         if (instruction == kFlashRead && instructionLength == 4 && length == dataLength) {
-            for (uint32_t i = 0; i < length; ++i) inData[i] = m_flash[(uint64_t{address} + i) % size];
+            for (uint32_t i = 0; i < length; ++i)
+                inData[i] = m_flash[(uint64_t{address} + i) % size];
             if (length > 0 && TakeFault(SimFault::FlipReadBit)) inData[0] ^= 0x01;
             return true;
         }
@@ -242,7 +247,8 @@ bool SimulatedFrame::HandleFlash(bool dataIn, const uint8_t* cdb, uint32_t dataL
     if (instruction == m_eraseOpcode && instructionLength == 4 && dataLength == 0) {
         m_erases.push_back(address);
         if (!CanModifyFlash()) return true;
-        const uint32_t block = static_cast<uint32_t>((address % size) & ~uint64_t{kFlashBlockLength - 1});
+        const uint32_t block =
+            static_cast<uint32_t>((address % size) & ~uint64_t{kFlashBlockLength - 1});
         std::fill(m_flash.begin() + block, m_flash.begin() + block + kFlashBlockLength, 0xFF);
         m_writeEnabled = false;
         m_busyLeft = m_busyPolls;

@@ -30,7 +30,7 @@ enum class SimFault {
 };
 
 class SimulatedFrame : public ScsiTransport {
-public:
+  public:
     struct LinkModel {
         std::chrono::microseconds latency{0};  // per command
         uint64_t bytesPerSecond = 0;           // 0: no limit
@@ -52,8 +52,7 @@ public:
     SimulatedFrame(const SimulatedFrame&) = delete;
     SimulatedFrame& operator=(const SimulatedFrame&) = delete;
 
-    bool SendDataIn(const uint8_t* cdb, int cdbLength, uint32_t dataLength,
-                    uint8_t* data) override;
+    bool SendDataIn(const uint8_t* cdb, int cdbLength, uint32_t dataLength, uint8_t* data) override;
     bool SendDataOut(const uint8_t* cdb, int cdbLength, uint32_t dataLength,
                      const uint8_t* data) override;
 
@@ -90,7 +89,7 @@ public:
     const std::filesystem::path& ImagePath() const { return m_image; }
     uint8_t EraseOpcode() const { return m_eraseOpcode; }
 
-private:
+  private:
     struct Fault {
         SimFault kind;
         uint64_t countdown;  // commands left before it may fire (1 = this one)

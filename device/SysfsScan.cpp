@@ -47,7 +47,10 @@ std::vector<ScsiGenericDevice> ListScsiGenericDevices(const fs::path& sysfsRoot,
         d.node = (devRoot / d.name).string();
         const fs::path device = it->path() / "device";
         std::string type = ReadAttribute(device / "type");
-        if (!type.empty() && std::all_of(type.begin(), type.end(), ::isdigit) && type.size() < 4) {
+        if (!type.empty() &&
+            std::all_of(type.begin(), type.end(),
+                        [](unsigned char c) { return std::isdigit(c) != 0; }) &&
+            type.size() < 4) {
             d.type = std::stoi(type);
         }
         d.vendor = ReadAttribute(device / "vendor");

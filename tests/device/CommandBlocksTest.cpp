@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <ctime>
 
 #include "DeviceTestSupport.h"
 #include "device/CommandBlocks.h"
@@ -32,8 +34,8 @@ TEST(CommandBlocks, EachCommandByteForByte) {
 
 TEST(CommandBlocks, SetClockFromLocalTimeAndBias) {
     ClockTime t{2009, 3, 5, 14, 7, 9};
-    EXPECT_EQ(SetClockBlock(t, -480), Bytes({0xCA, 0, 0, 0, 0, 0x09, 0x14, 0x03, 0x05, 0x0E,
-                                             0x07, 0x09, 0, 0, 0, 0x14}));
+    EXPECT_EQ(SetClockBlock(t, -480),
+              Bytes({0xCA, 0, 0, 0, 0, 0x09, 0x14, 0x03, 0x05, 0x0E, 0x07, 0x09, 0, 0, 0, 0x14}));
     // West of UTC: 12 - 300/60 = 7; a half-hour zone truncates toward zero (12 - (-570/60)
     // = 12 + 9 = 21); far west wraps as an unsigned byte.
     EXPECT_EQ(SetClockBlock(t, 300)[15], 7);
@@ -113,9 +115,10 @@ TEST(DeviceCommands, StatusCodesAndPreamble) {
     EXPECT_EQ(cmd.EraseBlock(0x40000), kStatusOk);
     EXPECT_EQ(cmd.WriteFlash(buffer, 64, 0x40010), kStatusOk);
     const std::vector<CommandBlock> expected = {
-        WriteEnableBlock(), WriteStatusBlock(0), WriteEnableBlock(), BlockEraseBlock(0x20, 0x40000),
-        WriteEnableBlock(), WriteStatusBlock(0), WriteEnableBlock(),
-        PageProgramBlock(0x02, 0x40010, 64, true)};
+        WriteEnableBlock(), WriteStatusBlock(0),
+        WriteEnableBlock(), BlockEraseBlock(0x20, 0x40000),
+        WriteEnableBlock(), WriteStatusBlock(0),
+        WriteEnableBlock(), PageProgramBlock(0x02, 0x40010, 64, true)};
     ASSERT_EQ(ch.sent.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(ch.sent[i].cdb, expected[i]) << i;
     EXPECT_EQ(ch.sent.back().length, 64u);
@@ -195,4 +198,27 @@ TEST(DeviceCommands, WaitReadyIsBounded) {
     uint8_t buffer[64];
     EXPECT_EQ(cmd.ReadFlash(buffer, 64, 0), kStatusNoDevice);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST(CommandBlocks, BiasIsTheStandardOffsetWhateverTheSeason) {
+    const char* old = std::getenv("TZ");
+    const std::string saved = old ? old : "";
+    auto biasIn = [](const char* zone) {
+        setenv("TZ", zone, 1);
+        tzset();
+        return StandardTimeBiasMinutes();
+    };
+    // POSIX zone strings need no zone database; the daylight rules cover half the year, so
+    // one of January and July is always in daylight saving time.
+    EXPECT_EQ(biasIn("CST-8"), -480);
+    EXPECT_EQ(biasIn("EST5EDT,M3.2.0,M11.1.0"), 300);
+    EXPECT_EQ(biasIn("AEST-10AEDT,M10.1.0,M4.1.0/3"), -600);  // southern hemisphere
+    EXPECT_EQ(biasIn("NST3:30NDT,M3.2.0,M11.1.0"), 210);
+    EXPECT_EQ(SetClockBlock(ClockTime{}, 210)[15], 9);
+    if (old) {
+        setenv("TZ", saved.c_str(), 1);
+    } else {
+        unsetenv("TZ");
+    }
+    tzset();
 }

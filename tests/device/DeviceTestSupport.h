@@ -17,7 +17,7 @@
 namespace framewise::test {
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         std::string pattern = testing::TempDir() + "framewise-device-XXXXXX";
         char* made = mkdtemp(pattern.data());
@@ -30,7 +30,7 @@ public:
     }
     const std::filesystem::path& path() const { return m_path; }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 
@@ -41,7 +41,7 @@ struct SentCommand {
 };
 
 class RecordingChannel : public DeviceChannel {
-public:
+  public:
     bool present = true;
     std::vector<SentCommand> sent;
     // Fills the reply of a data-in command; answers the transfer's success. Default: all
@@ -69,7 +69,7 @@ public:
         return kept;
     }
 
-private:
+  private:
     SentCommand Record(const uint8_t* cdb, int cdbLength, bool in, uint32_t length) {
         EXPECT_EQ(cdbLength, kCommandBlockLength);
         SentCommand c;

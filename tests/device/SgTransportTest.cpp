@@ -20,7 +20,8 @@ TEST(SgTransport, HeaderFilledForEachDirection) {
     EXPECT_EQ(hdr.dxferp, data);
     EXPECT_EQ(hdr.timeout, 200000u);
     EXPECT_EQ(hdr.iovec_count, 0);
-    EXPECT_EQ(std::vector<uint8_t>(hdr.cmdp, hdr.cmdp + 16), std::vector<uint8_t>(cdb.begin(), cdb.end()));
+    EXPECT_EQ(std::vector<uint8_t>(hdr.cmdp, hdr.cmdp + 16),
+              std::vector<uint8_t>(cdb.begin(), cdb.end()));
 
     cdb = PageProgramBlock(0x02, 0x30000, 64, true);
     ASSERT_TRUE(FillSgIoHeader(hdr, buffers, SgDirection::Out, cdb.data(), 16, 64, data));
@@ -43,7 +44,7 @@ TEST(SgTransport, HeaderFilledForEachDirection) {
 TEST(SgTransport, LostCommandsAreFailures) {
     sg_io_hdr_t hdr{};
     EXPECT_TRUE(SgRequestDelivered(hdr));
-    hdr.status = 0x02;  // check condition: delivered, status not examined
+    hdr.status = 0x02;         // check condition: delivered, status not examined
     hdr.driver_status = 0x08;  // sense data came back
     EXPECT_TRUE(SgRequestDelivered(hdr));
     hdr.host_status = 0x01;  // no connect: the device is gone
