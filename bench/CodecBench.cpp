@@ -7,17 +7,16 @@
 //
 //   codec_bench [--benchmark_min_time=...]
 #include <benchmark/benchmark.h>
+#include <jpeglib.h>
+#include <unistd.h>
 
+#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 #include <map>
 #include <string>
 #include <vector>
-
-#include <csetjmp>
-#include <jpeglib.h>
 
 #include "TestPictures.h"
 #include "codec/JpegDecoder.h"
@@ -62,7 +61,9 @@ struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
 };
-void OnError(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1); }
+void OnError(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
 
 void OursEncode(benchmark::State& state, Picture p) {
     JpegEncoder enc(kQuality);
@@ -78,7 +79,8 @@ void OursDecode(benchmark::State& state, Picture p) {
     JpegDecoder dec;
     DecodedPicture pic;
     for (auto _ : state) {
-        if (!dec.decode(p.stream.data(), p.stream.size(), p.w, p.h, pic)) state.SkipWithError("decode");
+        if (!dec.decode(p.stream.data(), p.stream.size(), p.w, p.h, pic))
+            state.SkipWithError("decode");
         benchmark::DoNotOptimize(pic.bgr.data());
     }
 }
@@ -163,18 +165,24 @@ void Register(bool libjpegOnly, const char* libjpegName) {
         for (bool h2v2 : {false, true}) {
             Picture p = Make(s.w, s.h, h2v2);
             if (!libjpegOnly) {
-                benchmark::RegisterBenchmark(CaseName("encode", "ours", p).c_str(), OursEncode, p)->Unit(benchmark::kMicrosecond);
-                benchmark::RegisterBenchmark(CaseName("decode", "ours", p).c_str(), OursDecode, p)->Unit(benchmark::kMicrosecond);
+                benchmark::RegisterBenchmark(CaseName("encode", "ours", p).c_str(), OursEncode, p)
+                    ->Unit(benchmark::kMicrosecond);
+                benchmark::RegisterBenchmark(CaseName("decode", "ours", p).c_str(), OursDecode, p)
+                    ->Unit(benchmark::kMicrosecond);
             }
-            benchmark::RegisterBenchmark(CaseName("encode", libjpegName, p).c_str(), LibjpegEncode, p)->Unit(benchmark::kMicrosecond);
-            benchmark::RegisterBenchmark(CaseName("decode", libjpegName, p).c_str(), LibjpegDecode, p)->Unit(benchmark::kMicrosecond);
+            benchmark::RegisterBenchmark(CaseName("encode", libjpegName, p).c_str(), LibjpegEncode,
+                                         p)
+                ->Unit(benchmark::kMicrosecond);
+            benchmark::RegisterBenchmark(CaseName("decode", libjpegName, p).c_str(), LibjpegDecode,
+                                         p)
+                ->Unit(benchmark::kMicrosecond);
         }
     }
 }
 
 // Keeps every case's real time per iteration, in microseconds, and prints as usual.
 class Recorder : public benchmark::ConsoleReporter {
-public:
+  public:
     std::map<std::string, double> times;
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs)
@@ -195,11 +203,13 @@ int main(int argc, char** argv) {
     Recorder recorder;
     benchmark::RunSpecifiedBenchmarks(&recorder);
     if (child) {
-        for (const auto& [name, t] : recorder.times) std::printf("\nRESULT %s %.3f\n", name.c_str(), t);
+        for (const auto& [name, t] : recorder.times)
+            std::printf("\nRESULT %s %.3f\n", name.c_str(), t);
         return 0;
     }
 
-    std::string cmd = "JSIMD_FORCENONE=1 FRAMEWISE_BENCH_CHILD=1 /proc/" + std::to_string(getpid()) + "/exe" + args;
+    std::string cmd = "JSIMD_FORCENONE=1 FRAMEWISE_BENCH_CHILD=1 /proc/" +
+                      std::to_string(getpid()) + "/exe" + args;
     std::map<std::string, double> noSimd;
     if (FILE* f = popen(cmd.c_str(), "r")) {
         char line[512];
@@ -211,13 +221,18 @@ int main(int argc, char** argv) {
         }
         pclose(f);
     }
-    std::printf("\nTime per picture, quality %d, CPU microseconds (ratio = ours / libjpeg-turbo):\n\n", kQuality);
-    std::printf("| picture | sampling | operation | ours | turbo SIMD | turbo no-SIMD | ours/SIMD | ours/no-SIMD |\n");
+    std::printf(
+        "\nTime per picture, quality %d, CPU microseconds (ratio = ours / libjpeg-turbo):\n\n",
+        kQuality);
+    std::printf(
+        "| picture | sampling | operation | ours | turbo SIMD | turbo no-SIMD | ours/SIMD | "
+        "ours/no-SIMD |\n");
     std::printf("|---|---|---|---:|---:|---:|---:|---:|\n");
     for (const Size& s : kSizes) {
         for (const char* sampling : {"444", "420"}) {
             for (const char* op : {"encode", "decode"}) {
-                std::string tail = "/" + std::to_string(s.w) + "x" + std::to_string(s.h) + "/" + sampling;
+                std::string tail =
+                    "/" + std::to_string(s.w) + "x" + std::to_string(s.h) + "/" + sampling;
                 double ours = recorder.times[op + std::string("/ours") + tail];
                 double simd = recorder.times[op + std::string("/libjpeg-simd") + tail];
                 double none = noSimd[op + std::string("/libjpeg-nosimd") + tail];

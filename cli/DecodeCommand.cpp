@@ -22,7 +22,8 @@ int RunDecode(Context& ctx) {
         ctx.err << "framewise-cli: decode: cannot open " << args[0] << "\n";
         return kExitFailure;
     }
-    std::vector<uint8_t> data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> data((std::istreambuf_iterator<char>(file)),
+                              std::istreambuf_iterator<char>());
     int width = 0, height = 0;
     if (!ReadStreamSize(data.data(), data.size(), width, height) || width < 1 || height < 1) {
         ctx.err << "framewise-cli: decode: " << args[0] << ": not a device picture stream\n";
@@ -32,7 +33,8 @@ int RunDecode(Context& ctx) {
     JpegDecoder decoder;
     DecodedPicture picture;
     if (!decoder.decode(data.data(), data.size(), width, height, picture)) {
-        ctx.err << "framewise-cli: decode: " << args[0] << ": damaged or unsupported picture stream\n";
+        ctx.err << "framewise-cli: decode: " << args[0]
+                << ": damaged or unsupported picture stream\n";
         return kExitFailure;
     }
     ctx.out << SamplingName(picture.samplingMode) << "\n";
@@ -48,10 +50,11 @@ int RunDecode(Context& ctx) {
     return kExitOk;
 }
 
-const CommandRegistrar kDecode({"decode", "decode IN OUT.bmp",
-                                "decode a device picture stream or .dpf file into a 24-bit BMP file "
-                                "of the size its header gives",
-                                RunDecode});
+const CommandRegistrar kDecode(
+    {"decode", "decode IN OUT.bmp",
+     "decode a device picture stream or .dpf file into a 24-bit BMP file "
+     "of the size its header gives",
+     RunDecode});
 
 }  // namespace
 

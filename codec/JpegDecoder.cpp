@@ -16,17 +16,22 @@ namespace {
 
 constexpr size_t kMaxStreamFileBytes = 256u << 20;
 
-inline uint32_t Be16(const uint8_t* p) { return (p[0] << 8) | p[1]; }
+inline uint32_t Be16(const uint8_t* p) {
+    return (p[0] << 8) | p[1];
+}
 
-inline uint8_t Clamp(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+inline uint8_t Clamp(int32_t v) {
+    return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
 
 // Fixed-point YCbCr to BGR with 10 fraction bits, one MCU into the picture buffer. Chroma
 // samples are replicated over the pixels they cover (kHShift 1: halved horizontally; vShift 1:
 // halved vertically). Each line is widened into plain arrays first so the arithmetic runs as
 // one vector loop.
 template <int kMcuWidth, int kHShift>
-FRAMEWISE_VECTOR_KERNEL void ConvertMcu(const uint8_t (*y)[64], const uint8_t* cb, const uint8_t* cr,
-                                        int mcuHeight, int vShift, uint8_t* dst, size_t stride) {
+FRAMEWISE_VECTOR_KERNEL void ConvertMcu(const uint8_t (*y)[64], const uint8_t* cb,
+                                        const uint8_t* cr, int mcuHeight, int vShift, uint8_t* dst,
+                                        size_t stride) {
     constexpr int kBlocksAcross = kMcuWidth / 8;
     for (int row = 0; row < mcuHeight; ++row) {
         const uint8_t* cbl = cb + (row >> vShift) * 8;
@@ -86,7 +91,9 @@ struct JpegDecoder::BitReader {
         acc <<= n;
         nbits -= n;
     }
-    uint64_t consumedBits() const { return static_cast<uint64_t>(pos) * 8 - static_cast<uint64_t>(nbits); }
+    uint64_t consumedBits() const {
+        return static_cast<uint64_t>(pos) * 8 - static_cast<uint64_t>(nbits);
+    }
     void alignToByte() { consume(nbits & 7); }
 
     // A symbol of table t, or -1 for a bit pattern that is no code.
@@ -173,7 +180,8 @@ bool JpegDecoder::buildHuffman(HuffmanTable& t, const uint8_t* counts, const uin
         if (size == 0 || len + size > 9) continue;
         int32_t v = (p >> (9 - len - size)) & ((1 << size) - 1);
         if (v < (1 << (size - 1))) v = v - (1 << size) + 1;
-        t.fastAc[p] = static_cast<int32_t>(static_cast<uint32_t>(v) << 16) | ((rs >> 4) << 8) | (len + size);
+        t.fastAc[p] =
+            static_cast<int32_t>(static_cast<uint32_t>(v) << 16) | ((rs >> 4) << 8) | (len + size);
     }
     t.defined = true;
     return true;
@@ -211,11 +219,20 @@ bool JpegDecoder::readTables(const uint8_t* data, size_t size, size_t& pos) {
     while (used + 2 < len) {
         if (size - pos < 17) return false;
         switch (data[pos]) {
-            case 0x00: table = 0; break;
-            case 0x01: table = 1; break;
-            case 0x10: table = 2; break;
-            case 0x11: table = 3; break;
-            default: break;  // keeps the previous table number
+            case 0x00:
+                table = 0;
+                break;
+            case 0x01:
+                table = 1;
+                break;
+            case 0x10:
+                table = 2;
+                break;
+            case 0x11:
+                table = 3;
+                break;
+            default:
+                break;  // keeps the previous table number
         }
         const uint8_t* counts = data + pos + 1;
         int total = 0;
@@ -304,7 +321,8 @@ bool JpegDecoder::decode(const uint8_t* data, size_t size, int expectedWidth, in
 
     size_t pos = 16;
     if (!(flags & 8)) {
-        uint64_t indexBytes = 8ull * static_cast<uint64_t>(mcusPerRow) * static_cast<uint64_t>(mcuRows);
+        uint64_t indexBytes =
+            8ull * static_cast<uint64_t>(mcusPerRow) * static_cast<uint64_t>(mcuRows);
         if (indexBytes > size - pos) return false;
         pos += static_cast<size_t>(indexBytes);
     }
@@ -316,14 +334,20 @@ bool JpegDecoder::decode(const uint8_t* data, size_t size, int expectedWidth, in
         // Tables K.1/K.2 scaled by the encoder's scale factor, and the Annex K codes.
         uint16_t scale = static_cast<uint16_t>(Be16(sel));
         for (int n = 0; n < 64; ++n) {
-            m_dequant[0][n] = static_cast<uint16_t>(ScaleQuantEntry(kLuminanceQuant[n], scale) * kAanInverseScale[n]);
-            m_dequant[1][n] = static_cast<uint16_t>(ScaleQuantEntry(kChrominanceQuant[n], scale) * kAanInverseScale[n]);
+            m_dequant[0][n] = static_cast<uint16_t>(ScaleQuantEntry(kLuminanceQuant[n], scale) *
+                                                    kAanInverseScale[n]);
+            m_dequant[1][n] = static_cast<uint16_t>(ScaleQuantEntry(kChrominanceQuant[n], scale) *
+                                                    kAanInverseScale[n]);
         }
         m_quantDefined = {true, true};
-        buildHuffman(m_huffman[0], kDcLuminance.counts.data(), kDcLuminance.symbols, kDcLuminance.symbolCount);
-        buildHuffman(m_huffman[1], kDcChrominance.counts.data(), kDcChrominance.symbols, kDcChrominance.symbolCount);
-        buildHuffman(m_huffman[2], kAcLuminance.counts.data(), kAcLuminance.symbols, kAcLuminance.symbolCount);
-        buildHuffman(m_huffman[3], kAcChrominance.counts.data(), kAcChrominance.symbols, kAcChrominance.symbolCount);
+        buildHuffman(m_huffman[0], kDcLuminance.counts.data(), kDcLuminance.symbols,
+                     kDcLuminance.symbolCount);
+        buildHuffman(m_huffman[1], kDcChrominance.counts.data(), kDcChrominance.symbols,
+                     kDcChrominance.symbolCount);
+        buildHuffman(m_huffman[2], kAcLuminance.counts.data(), kAcLuminance.symbols,
+                     kAcLuminance.symbolCount);
+        buildHuffman(m_huffman[3], kAcChrominance.counts.data(), kAcChrominance.symbols,
+                     kAcChrominance.symbolCount);
         quantSel[0] = 0;
         quantSel[1] = 1;
     } else if (!readTables(data, size, pos)) {

@@ -26,7 +26,7 @@ bool ReadStreamSize(const std::filesystem::path& stream, int& width, int& height
 const char* SamplingName(int samplingMode);
 
 class JpegDecoder {
-public:
+  public:
     // Decodes the stream file into a 24-bit bitmap file (resolution 300) and writes the
     // sampling name line on standard output. False, with nothing written, when the file
     // cannot be read, its header declares another size than the LCD's, or the stream is
@@ -39,7 +39,7 @@ public:
     bool decode(const uint8_t* data, size_t size, int expectedWidth, int expectedHeight,
                 DecodedPicture& out);
 
-private:
+  private:
     struct HuffmanTable {
         bool defined = false;
         int count = 0;

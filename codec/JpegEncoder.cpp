@@ -38,7 +38,9 @@ void BuildHuffmanTable(const HuffmanSpec& spec, HuffmanEncodeTable& t) {
     }
 }
 
-inline int BitLength(uint32_t v) { return v ? 32 - __builtin_clz(v) : 0; }
+inline int BitLength(uint32_t v) {
+    return v ? 32 - __builtin_clz(v) : 0;
+}
 
 void PutBe16(uint8_t* p, uint32_t v) {
     p[0] = static_cast<uint8_t>(v >> 8);
@@ -101,10 +103,14 @@ FRAMEWISE_VECTOR_KERNEL void SplitMcu(const uint8_t* const* line, int32_t (*bloc
         constexpr int kStep = 3 * kColStep;
         for (int c = 0; c < 8; ++c)
             cbRow[c] = ((-11059 * p[kStep * c + 2] - 21709 * p[kStep * c + 1] +
-                         32768 * p[kStep * c] + 8421375) >> 16) - 128;
+                         32768 * p[kStep * c] + 8421375) >>
+                        16) -
+                       128;
         for (int c = 0; c < 8; ++c)
-            crRow[c] = ((32768 * p[kStep * c + 2] - 27439 * p[kStep * c + 1] -
-                         5329 * p[kStep * c] + 8421375) >> 16) - 128;
+            crRow[c] = ((32768 * p[kStep * c + 2] - 27439 * p[kStep * c + 1] - 5329 * p[kStep * c] +
+                         8421375) >>
+                        16) -
+                       128;
     }
 }
 
@@ -196,7 +202,9 @@ struct JpegEncoder::BitWriter {
     }
 };
 
-JpegEncoder::JpegEncoder(uint16_t quality) { setQuality(quality); }
+JpegEncoder::JpegEncoder(uint16_t quality) {
+    setQuality(quality);
+}
 
 void JpegEncoder::setQuality(uint16_t quality) {
     m_quality = quality;
@@ -216,11 +224,13 @@ void JpegEncoder::setQuality(uint16_t quality) {
         m_lumQuant[i] = ScaleQuantEntry(kLuminanceQuant[i], m_scaleFactor);
         m_chromaQuant[i] = ScaleQuantEntry(kChrominanceQuant[i], m_scaleFactor);
         // The DCT leaves its output scaled by 8 and the AAN factors; the divisor takes both.
-        m_lumDivisors[i] = static_cast<uint16_t>((kAanForwardScale[i] * m_lumQuant[i] + 1024) >> 11);
+        m_lumDivisors[i] =
+            static_cast<uint16_t>((kAanForwardScale[i] * m_lumQuant[i] + 1024) >> 11);
         m_chromaDivisors[i] =
             static_cast<uint16_t>((kAanForwardScale[i] * m_chromaQuant[i] + 1024) >> 11);
         // Exact for the dividends that occur (below 2^19) since divisors stay below 2^12.
-        m_lumReciprocal[i] = static_cast<uint32_t>(((1ull << 31) + m_lumDivisors[i] - 1) / m_lumDivisors[i]);
+        m_lumReciprocal[i] =
+            static_cast<uint32_t>(((1ull << 31) + m_lumDivisors[i] - 1) / m_lumDivisors[i]);
         m_chromaReciprocal[i] =
             static_cast<uint32_t>(((1ull << 31) + m_chromaDivisors[i] - 1) / m_chromaDivisors[i]);
     }
@@ -258,16 +268,25 @@ void JpegEncoder::gatherMcu(int mcuX, int mcuY) {
             line[i] = row;
         } else {
             std::memcpy(edge[i], row, static_cast<size_t>(validCols) * 3);
-            for (int j = validCols; j < m_mcuWidth; ++j) std::memcpy(edge[i] + 3 * j, row + 3 * (validCols - 1), 3);
+            for (int j = validCols; j < m_mcuWidth; ++j)
+                std::memcpy(edge[i] + 3 * j, row + 3 * (validCols - 1), 3);
             line[i] = edge[i];
         }
     }
 
     switch (m_samplingMode) {
-        case 0: SplitMcu<0>(line, m_blocks); break;
-        case 1: SplitMcu<1>(line, m_blocks); break;
-        case 2: SplitMcu<2>(line, m_blocks); break;
-        default: SplitMcu<3>(line, m_blocks); break;
+        case 0:
+            SplitMcu<0>(line, m_blocks);
+            break;
+        case 1:
+            SplitMcu<1>(line, m_blocks);
+            break;
+        case 2:
+            SplitMcu<2>(line, m_blocks);
+            break;
+        default:
+            SplitMcu<3>(line, m_blocks);
+            break;
     }
 }
 
@@ -367,27 +386,42 @@ bool JpegEncoder::encode(const uint8_t* pixels, uint8_t* output, int width, int 
     const bool withIndex = !jfifMode && !(layoutFlags & kLayoutNoIndex);
     const bool withTables = jfifMode || !(layoutFlags & kLayoutNoTables);
     size_t indexBytes = withIndex ? 8ull * m_mcusPerRow * m_mcuRows : 0;
-    size_t headerBytes = jfifMode ? kJfifHeaderBytes
-                                  : kDeviceHeaderBytes + indexBytes + (withTables ? kTableBodyBytes : 0);
+    size_t headerBytes = jfifMode
+                             ? kJfifHeaderBytes
+                             : kDeviceHeaderBytes + indexBytes + (withTables ? kTableBodyBytes : 0);
     if (headerBytes > outCapacity) return false;
 
     size_t pos = 0;
     size_t indexPos = 0;
     if (jfifMode) {
-        static const uint8_t kApp0[20] = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16,  'J', 'F', 'I', 'F',
-                                          0,    1,    1,    1,    1, 44,  1,   44,  0,   0};
+        static const uint8_t kApp0[20] = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F',
+                                          0,    1,    1,    1,    1, 44, 1,   44,  0,   0};
         std::memcpy(output, kApp0, sizeof kApp0);  // SOI, APP0 with 300 x 300 dots per inch
         pos = sizeof kApp0;
         output[pos++] = 0xFF, output[pos++] = 0xDB;
         pos += WriteQuantBody(output + pos, m_lumQuant, m_chromaQuant);
         output[pos++] = 0xFF, output[pos++] = 0xC4;
         pos += WriteHuffmanBody(output + pos, tables);
-        const uint8_t sof[19] = {0xFF, 0xC0, 0, 17, 8, static_cast<uint8_t>(height >> 8),
-                                 static_cast<uint8_t>(height), static_cast<uint8_t>(width >> 8),
-                                 static_cast<uint8_t>(width), 3, 1,
-                                 static_cast<uint8_t>(0x11 + (m_samplingMode & 1) * 0x10 +
-                                                      (m_samplingMode >> 1)),
-                                 0, 2, 0x11, 1, 3, 0x11, 1};
+        const uint8_t sof[19] = {
+            0xFF,
+            0xC0,
+            0,
+            17,
+            8,
+            static_cast<uint8_t>(height >> 8),
+            static_cast<uint8_t>(height),
+            static_cast<uint8_t>(width >> 8),
+            static_cast<uint8_t>(width),
+            3,
+            1,
+            static_cast<uint8_t>(0x11 + (m_samplingMode & 1) * 0x10 + (m_samplingMode >> 1)),
+            0,
+            2,
+            0x11,
+            1,
+            3,
+            0x11,
+            1};
         std::memcpy(output + pos, sof, sizeof sof);
         pos += sizeof sof;
         static const uint8_t kSos[14] = {0xFF, 0xDA, 0, 12, 3, 1, 0x00, 2, 0x11, 3, 0x11, 0, 63, 0};

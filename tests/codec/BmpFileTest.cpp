@@ -76,7 +76,8 @@ TEST(BmpFile, ReadsOtherDepthsIntoBottomUpRows) {
     auto f = Header(3, 2, 16);
     for (int y = 0; y < 2; ++y) {
         uint16_t px[4] = {static_cast<uint16_t>((31 << 10) | (1 << 5) | 2), 0x7FFF, 0x8000, 0xEEEE};
-        for (int x = 0; x < 4; ++x) f.push_back(static_cast<uint8_t>(px[x])), f.push_back(static_cast<uint8_t>(px[x] >> 8));
+        for (int x = 0; x < 4; ++x)
+            f.push_back(static_cast<uint8_t>(px[x])), f.push_back(static_cast<uint8_t>(px[x] >> 8));
     }
     BmpImage img;
     ASSERT_TRUE(DecodeBmp24(f.data(), f.size(), img, nullptr));
@@ -88,7 +89,8 @@ TEST(BmpFile, ReadsOtherDepthsIntoBottomUpRows) {
     // 16-bit 5-6-5 through bit fields.
     f = Header(1, 1, 16, 3);
     Le32(f, 54, 0xF800), Le32(f, 58, 0x07E0), Le32(f, 62, 0x001F);
-    f.insert(f.end(), {0x1F, 0x08, 0, 0});  // green 0b000000 -> with 0x081F: red 1, green 0, blue 31
+    f.insert(f.end(),
+             {0x1F, 0x08, 0, 0});  // green 0b000000 -> with 0x081F: red 1, green 0, blue 31
     ASSERT_TRUE(DecodeBmp24(f.data(), f.size(), img, nullptr));
     EXPECT_EQ(248, img.rows[0]);
     EXPECT_EQ(0, img.rows[1]);

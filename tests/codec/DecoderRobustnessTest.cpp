@@ -28,8 +28,10 @@ TEST(JpegDecoderRobustness, EveryTruncationFails) {
         DecodedPicture pic;
         ASSERT_TRUE(dec.decode(s.data(), s.size(), 24, 18, pic));
         for (size_t n = 0; n < s.size(); ++n) {
-            std::vector<uint8_t> cut(s.begin(), s.begin() + static_cast<long>(n));  // exact size for ASan
-            ASSERT_FALSE(dec.decode(cut.data(), cut.size(), 24, 18, pic)) << "flags " << flags << " length " << n;
+            std::vector<uint8_t> cut(s.begin(),
+                                     s.begin() + static_cast<long>(n));  // exact size for ASan
+            ASSERT_FALSE(dec.decode(cut.data(), cut.size(), 24, 18, pic))
+                << "flags " << flags << " length " << n;
         }
     }
 }
@@ -49,10 +51,18 @@ TEST(JpegDecoderRobustness, MutatedStreamsNeverFault) {
             size_t limit = (rng() % 2) ? std::min<size_t>(s.size(), 16 + 8 * 4 + 550) : s.size();
             size_t at = rng() % limit;
             switch (rng() % 4) {
-                case 0: s[at] = static_cast<uint8_t>(rng()); break;
-                case 1: s[at] ^= static_cast<uint8_t>(1u << (rng() % 8)); break;
-                case 2: s[at] = (rng() % 2) ? 0xFF : 0x00; break;
-                default: s.resize(at + 1); break;
+                case 0:
+                    s[at] = static_cast<uint8_t>(rng());
+                    break;
+                case 1:
+                    s[at] ^= static_cast<uint8_t>(1u << (rng() % 8));
+                    break;
+                case 2:
+                    s[at] = (rng() % 2) ? 0xFF : 0x00;
+                    break;
+                default:
+                    s.resize(at + 1);
+                    break;
             }
             if (s.empty()) break;
         }

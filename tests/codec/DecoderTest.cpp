@@ -33,7 +33,7 @@ std::vector<uint8_t> EncodeStream(int w, int h, uint32_t flags, int quality,
 }
 
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string t = ::testing::TempDir() + "codecXXXXXX";
         m_path = mkdtemp(t.data());
@@ -41,13 +41,14 @@ public:
     ~TempDir() { fs::remove_all(m_path); }
     fs::path operator/(const char* name) const { return m_path / name; }
 
-private:
+  private:
     fs::path m_path;
 };
 
 void WriteFile(const fs::path& p, const std::vector<uint8_t>& bytes) {
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                             static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<uint8_t> ReadFile(const fs::path& p) {
@@ -151,14 +152,17 @@ TEST(InverseDct, MatchesTheTextbookTransform) {
                 for (int v = 0; v < 8; ++v)
                     for (int u = 0; u < 8; ++u) {
                         double cu = u ? 1 : std::sqrt(0.5), cv = v ? 1 : std::sqrt(0.5);
-                        sum += cu * cv * 2 * coef[v * 8 + u] * std::cos((2 * x + 1) * u * M_PI / 16) *
+                        sum += cu * cv * 2 * coef[v * 8 + u] *
+                               std::cos((2 * x + 1) * u * M_PI / 16) *
                                std::cos((2 * y + 1) * v * M_PI / 16);
                     }
                 double ref = std::clamp(sum / 4 + 128, 0.0, 255.0);
-                worst = std::max(worst, static_cast<int>(std::lround(std::abs(ref - out[y * 8 + x]))));
+                worst =
+                    std::max(worst, static_cast<int>(std::lround(std::abs(ref - out[y * 8 + x]))));
             }
     }
-    EXPECT_LE(worst, 12);  // 6-bit multipliers and scale table: a few levels; a wrong network is 100+ off
+    EXPECT_LE(worst,
+              12);  // 6-bit multipliers and scale table: a few levels; a wrong network is 100+ off
 }
 
 }  // namespace

@@ -25,8 +25,12 @@ std::vector<uint8_t> Encode(JpegEncoder& enc, const std::vector<uint8_t>& px, in
     return out;
 }
 
-uint32_t Be16(const std::vector<uint8_t>& v, size_t at) { return (v[at] << 8) | v[at + 1]; }
-uint32_t Le16(const std::vector<uint8_t>& v, size_t at) { return v[at] | (v[at + 1] << 8); }
+uint32_t Be16(const std::vector<uint8_t>& v, size_t at) {
+    return (v[at] << 8) | v[at + 1];
+}
+uint32_t Le16(const std::vector<uint8_t>& v, size_t at) {
+    return v[at] | (v[at + 1] << 8);
+}
 
 TEST(JpegEncoderFormat, DeviceStream128x128Layout) {
     JpegEncoder enc(90);
@@ -113,7 +117,8 @@ TEST(JpegEncoderFormat, EdgesRepeatTheLastPixelAndLine) {
     std::vector<uint8_t> wide(static_cast<size_t>(Stride(32)) * 8);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 32; ++x)
-            std::memcpy(&wide[y * Stride(32) + 3 * x], &px[y * Stride(17) + 3 * std::min(x, 16)], 3);
+            std::memcpy(&wide[y * Stride(32) + 3 * x], &px[y * Stride(17) + 3 * std::min(x, 16)],
+                        3);
     auto a = Encode(enc, px, 17, 8, 1, false);
     auto b = Encode(enc, wide, 32, 8, 1, false);
     ASSERT_EQ(a.size(), b.size());
@@ -123,7 +128,8 @@ TEST(JpegEncoderFormat, EdgesRepeatTheLastPixelAndLine) {
     auto tall = PhotoLike(8, 9, 4);  // bottom-up: memory row 0 is image line 8
     std::vector<uint8_t> full(static_cast<size_t>(Stride(8)) * 16);
     for (int y = 0; y < 16; ++y)  // image line y of the 16-line picture
-        std::memcpy(&full[(15 - y) * Stride(8)], &tall[(8 - std::min(y, 8)) * Stride(8)], Stride(8));
+        std::memcpy(&full[(15 - y) * Stride(8)], &tall[(8 - std::min(y, 8)) * Stride(8)],
+                    Stride(8));
     auto c = Encode(enc, tall, 8, 9, 2, false);
     auto d = Encode(enc, full, 8, 16, 2, false);
     ASSERT_EQ(c.size(), d.size());

@@ -1,10 +1,10 @@
 #include "LibJpeg.h"
 
+#include <jpeglib.h>
+
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
-
-#include <jpeglib.h>
 
 namespace framewise::libjpeg {
 
@@ -79,7 +79,8 @@ bool Encode(const uint8_t* bgr, int width, int height, int quality, bool h2v2,
     cinfo.comp_info[0].v_samp_factor = h2v2 ? 2 : 1;
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<uint8_t*>(bgr) + static_cast<size_t>(cinfo.next_scanline) * width * 3;
+        JSAMPROW row =
+            const_cast<uint8_t*>(bgr) + static_cast<size_t>(cinfo.next_scanline) * width * 3;
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);

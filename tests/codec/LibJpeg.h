@@ -9,7 +9,7 @@
 namespace framewise::libjpeg {
 
 struct Options {
-    bool fastDct = true;       // JDCT_IFAST
+    bool fastDct = true;  // JDCT_IFAST
     bool fancyUpsampling = false;
 };
 

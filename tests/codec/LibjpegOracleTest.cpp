@@ -90,8 +90,10 @@ TEST(LibjpegOracle, OurDecoderAgreesWithLibjpeg) {
             sum += d;
             signedSum += bgr[i] - pic.bgr[i];
         }
-        std::printf("signed %.2f flags %u: mean difference to libjpeg %.2f, %.2f%% within 3 levels, max %d\n",
-                    signedSum / bgr.size(), flags, sum / bgr.size(), 100.0 * within3 / bgr.size(), worst);
+        std::printf(
+            "signed %.2f flags %u: mean difference to libjpeg %.2f, %.2f%% within 3 levels, max "
+            "%d\n",
+            signedSum / bgr.size(), flags, sum / bgr.size(), 100.0 * within3 / bgr.size(), worst);
         EXPECT_LT(sum / bgr.size(), 1.5) << "flags " << flags;
         EXPECT_GT(within3, bgr.size() * 93 / 100) << "flags " << flags;
         EXPECT_LE(worst, 24) << "flags " << flags;

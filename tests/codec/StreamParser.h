@@ -16,8 +16,9 @@ struct ParsedBlock {
 };
 
 class StreamParser {
-public:
-    StreamParser(const uint8_t* data, size_t size, size_t start) : m_data(data), m_size(size), m_bit(start * 8) {}
+  public:
+    StreamParser(const uint8_t* data, size_t size, size_t start)
+        : m_data(data), m_size(size), m_bit(start * 8) {}
 
     // Parses one block with the luminance (chroma false) or chrominance tables.
     bool Block(bool chroma, ParsedBlock& out) {
@@ -47,7 +48,7 @@ public:
     }
     size_t BytePos() const { return m_bit / 8; }
 
-private:
+  private:
     int Bit() {
         if (m_bit >= m_size * 8) {
             ++m_bit;

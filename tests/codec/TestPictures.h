@@ -8,7 +8,9 @@
 
 namespace framewise::testing_pictures {
 
-inline int Stride(int width) { return ((width + 1) * 3 / 4) * 4; }
+inline int Stride(int width) {
+    return ((width + 1) * 3 / 4) * 4;
+}
 
 // Smooth shading, texture, hard edges and a little noise, like a small photograph.
 inline std::vector<uint8_t> PhotoLike(int width, int height, uint32_t seed = 1) {
