@@ -7,7 +7,6 @@
 //
 //   codec_bench [--benchmark_min_time=...]
 #include <benchmark/benchmark.h>
-#include <jpeglib.h>
 #include <unistd.h>
 
 #include <csetjmp>
@@ -17,6 +16,9 @@
 #include <map>
 #include <string>
 #include <vector>
+
+// jpeglib.h needs FILE declared first.
+#include <jpeglib.h>
 
 #include "TestPictures.h"
 #include "codec/JpegDecoder.h"

@@ -1,10 +1,11 @@
 #include "LibJpeg.h"
 
-#include <jpeglib.h>
-
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+
+// jpeglib.h needs FILE declared first.
+#include <jpeglib.h>
 
 namespace framewise::libjpeg {
 
