@@ -14,7 +14,9 @@ void PutLe16(std::vector<uint8_t>& v, size_t at, uint32_t x) {
 void PutLe32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
     for (int i = 0; i < 4; ++i) v[at + i] = static_cast<uint8_t>(x >> (8 * i));
 }
-uint32_t GetLe16(const uint8_t* p) { return p[0] | (p[1] << 8); }
+uint32_t GetLe16(const uint8_t* p) {
+    return p[0] | (p[1] << 8);
+}
 uint32_t GetLe32(const uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
@@ -44,7 +46,9 @@ struct Channel {
 
 }  // namespace
 
-int BmpRowStride(int width) { return (3 * width + 3) / 4 * 4; }
+int BmpRowStride(int width) {
+    return (3 * width + 3) / 4 * 4;
+}
 
 std::vector<uint8_t> BmpHeader24(int width, int height, int resolution) {
     std::vector<uint8_t> h(54, 0);
@@ -151,7 +155,8 @@ bool DecodeBmp24(const uint8_t* data, size_t size, BmpImage& out, std::string* e
 bool ReadBmp24(const std::filesystem::path& path, BmpImage& out, std::string* error) {
     std::ifstream f(path, std::ios::binary);
     if (!f) return Fail(error, "cannot open file");
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)),
+                               std::istreambuf_iterator<char>());
     return DecodeBmp24(bytes.data(), bytes.size(), out, error);
 }
 

@@ -3,6 +3,8 @@
 // scale in. Constants are 256 times the factors; products are shifted right without rounding.
 #include "codec/ForwardDct.h"
 
+#include "codec/Vectorize.h"
+
 namespace framewise {
 
 namespace {
@@ -11,7 +13,9 @@ constexpr int32_t FIX_0_541196100 = 139;
 constexpr int32_t FIX_0_707106781 = 181;
 constexpr int32_t FIX_1_306562965 = 334;
 
-inline int32_t Mul(int32_t x, int32_t c) { return (x * c) >> 8; }
+inline int32_t Mul(int32_t x, int32_t c) {
+    return (x * c) >> 8;
+}
 
 // One 1-D pass over 8 lanes: element k of lane l is at in[k * kStep + l * lStep]. Written
 // lane-innermost so that the column pass vectorises across the 8 columns.
@@ -58,10 +62,10 @@ inline void Pass(const int32_t* in, int32_t* out) {
 }
 }  // namespace
 
-void ForwardDct(int32_t* block) {
+FRAMEWISE_VECTOR_KERNEL void ForwardDct(int32_t* block) {
     alignas(32) int32_t rows[64];
-    Pass<1, 8>(block, rows);   // rows: element k of row l at l * 8 + k
-    Pass<8, 1>(rows, block);   // columns, in place into the caller's block
+    Pass<1, 8>(block, rows);  // rows: element k of row l at l * 8 + k
+    Pass<8, 1>(rows, block);  // columns, in place into the caller's block
 }
 
 }  // namespace framewise

@@ -5,6 +5,8 @@
 // gives the same result; the whole-block DC-only case is taken out by InverseDctDcOnly.
 #include "codec/InverseDct.h"
 
+#include "codec/Vectorize.h"
+
 namespace framewise {
 
 namespace {
@@ -13,8 +15,12 @@ constexpr int32_t M_1_847759065 = 118;
 constexpr int32_t M_1_082392200 = 69;
 constexpr int32_t M_2_613125930 = 167;
 
-inline int32_t S16(int32_t x) { return static_cast<int16_t>(x); }
-inline int32_t Mul(int32_t x, int32_t m) { return (x * m + 32) >> 6; }
+inline int32_t S16(int32_t x) {
+    return static_cast<int16_t>(x);
+}
+inline int32_t Mul(int32_t x, int32_t m) {
+    return (x * m + 32) >> 6;
+}
 
 // One 1-D pass over 8 lanes; element k of lane l at in[k * kStep + l * lStep].
 template <int kStep, int lStep>
@@ -63,7 +69,8 @@ inline uint8_t Descale(int32_t x) {
 }
 }  // namespace
 
-void InverseDct(const int16_t* coef, const uint16_t* dequant, uint8_t* samples) {
+FRAMEWISE_VECTOR_KERNEL void InverseDct(const int16_t* coef, const uint16_t* dequant,
+                                        uint8_t* samples) {
     alignas(32) int16_t in[64];
     for (int i = 0; i < 64; ++i) in[i] = Dequantize(coef[i], dequant[i]);
     alignas(32) int16_t cols[64];

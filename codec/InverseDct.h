@@ -15,6 +15,8 @@ void InverseDctDcOnly(int16_t dc, const uint16_t* dequant, uint8_t* samples);
 
 // The dequantized value of one coefficient: (c * q + 32) / 64 truncated toward zero, kept
 // as a signed 16-bit value.
-inline int16_t Dequantize(int32_t c, int32_t q) { return static_cast<int16_t>((c * q + 32) / 64); }
+inline int16_t Dequantize(int32_t c, int32_t q) {
+    return static_cast<int16_t>((c * q + 32) / 64);
+}
 
 }  // namespace framewise

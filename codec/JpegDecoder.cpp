@@ -8,6 +8,7 @@
 #include "codec/BmpFile.h"
 #include "codec/InverseDct.h"
 #include "codec/JpegTables.h"
+#include "codec/Vectorize.h"
 
 namespace framewise {
 
@@ -15,32 +16,43 @@ namespace {
 
 constexpr size_t kMaxStreamFileBytes = 256u << 20;
 
-inline uint32_t Be16(const uint8_t* p) { return (p[0] << 8) | p[1]; }
+inline uint32_t Be16(const uint8_t* p) {
+    return (p[0] << 8) | p[1];
+}
 
-inline uint8_t Clamp(int32_t v) { return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v)); }
+inline uint8_t Clamp(int32_t v) {
+    return static_cast<uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
 
 // Fixed-point YCbCr to BGR with 10 fraction bits, one MCU into the picture buffer. Chroma
-// samples are replicated over the pixels they cover (hShift/vShift 1 = halved).
-void ConvertMcu(const uint8_t (*y)[64], const uint8_t* cb, const uint8_t* cr, int mcuWidth,
-                int mcuHeight, int hShift, int vShift, uint8_t* dst, size_t stride) {
-    const int blocksAcross = mcuWidth / 8;
+// samples are replicated over the pixels they cover (kHShift 1: halved horizontally; vShift 1:
+// halved vertically). Each line is widened into plain arrays first so the arithmetic runs as
+// one vector loop.
+template <int kMcuWidth, int kHShift>
+FRAMEWISE_VECTOR_KERNEL void ConvertMcu(const uint8_t (*y)[64], const uint8_t* cb,
+                                        const uint8_t* cr, int mcuHeight, int vShift, uint8_t* dst,
+                                        size_t stride) {
+    constexpr int kBlocksAcross = kMcuWidth / 8;
     for (int row = 0; row < mcuHeight; ++row) {
-        uint8_t* d = dst + row * stride;
         const uint8_t* cbl = cb + (row >> vShift) * 8;
         const uint8_t* crl = cr + (row >> vShift) * 8;
-        for (int half = 0; half < blocksAcross; ++half) {
-            const uint8_t* yl = y[(row >> 3) * blocksAcross + half] + (row & 7) * 8;
-            uint8_t* o = d + half * 24;
-            for (int x = 0; x < 8; ++x) {
-                int32_t yy = 1024 * yl[x] + 512;
-                int32_t c = (half * 8 + x) >> hShift;
-                int32_t b = cbl[c] - 128;
-                int32_t r = crl[c] - 128;
-                o[3 * x] = Clamp((yy + 1815 * b) >> 10);
-                o[3 * x + 1] = Clamp((yy - 352 * b - 731 * r) >> 10);
-                o[3 * x + 2] = Clamp((yy + 1436 * r) >> 10);
-            }
+        int32_t yv[kMcuWidth], cbv[kMcuWidth], crv[kMcuWidth];
+        for (int half = 0; half < kBlocksAcross; ++half) {
+            const uint8_t* yl = y[(row >> 3) * kBlocksAcross + half] + (row & 7) * 8;
+            for (int x = 0; x < 8; ++x) yv[half * 8 + x] = yl[x];
         }
+        for (int x = 0; x < kMcuWidth; ++x) {
+            cbv[x] = cbl[x >> kHShift] - 128;
+            crv[x] = crl[x >> kHShift] - 128;
+        }
+        uint8_t bgr[kMcuWidth * 3];
+        for (int x = 0; x < kMcuWidth; ++x) {
+            int32_t yy = 1024 * yv[x] + 512;
+            bgr[3 * x] = Clamp((yy + 1815 * cbv[x]) >> 10);
+            bgr[3 * x + 1] = Clamp((yy - 352 * cbv[x] - 731 * crv[x]) >> 10);
+            bgr[3 * x + 2] = Clamp((yy + 1436 * crv[x]) >> 10);
+        }
+        std::memcpy(dst + row * stride, bgr, sizeof bgr);
     }
 }
 
@@ -79,7 +91,9 @@ struct JpegDecoder::BitReader {
         acc <<= n;
         nbits -= n;
     }
-    uint64_t consumedBits() const { return static_cast<uint64_t>(pos) * 8 - static_cast<uint64_t>(nbits); }
+    uint64_t consumedBits() const {
+        return static_cast<uint64_t>(pos) * 8 - static_cast<uint64_t>(nbits);
+    }
     void alignToByte() { consume(nbits & 7); }
 
     // A symbol of table t, or -1 for a bit pattern that is no code.
@@ -157,6 +171,18 @@ bool JpegDecoder::buildHuffman(HuffmanTable& t, const uint8_t* counts, const uin
         code <<= 1;
     }
     t.maxCode[17] = 0x7FFFFFFF;
+    // Run/size pairs whose code and value bits together fit the 9-bit look-up (end of block
+    // and sixteen zeros, of size 0, stay on the symbol path).
+    for (int p = 0; p < 512; ++p) {
+        uint16_t e = t.fast[p];
+        if (!e) continue;
+        int len = e >> 8, rs = e & 0xFF, size = rs & 15;
+        if (size == 0 || len + size > 9) continue;
+        int32_t v = (p >> (9 - len - size)) & ((1 << size) - 1);
+        if (v < (1 << (size - 1))) v = v - (1 << size) + 1;
+        t.fastAc[p] =
+            static_cast<int32_t>(static_cast<uint32_t>(v) << 16) | ((rs >> 4) << 8) | (len + size);
+    }
     t.defined = true;
     return true;
 }
@@ -193,11 +219,20 @@ bool JpegDecoder::readTables(const uint8_t* data, size_t size, size_t& pos) {
     while (used + 2 < len) {
         if (size - pos < 17) return false;
         switch (data[pos]) {
-            case 0x00: table = 0; break;
-            case 0x01: table = 1; break;
-            case 0x10: table = 2; break;
-            case 0x11: table = 3; break;
-            default: break;  // keeps the previous table number
+            case 0x00:
+                table = 0;
+                break;
+            case 0x01:
+                table = 1;
+                break;
+            case 0x10:
+                table = 2;
+                break;
+            case 0x11:
+                table = 3;
+                break;
+            default:
+                break;  // keeps the previous table number
         }
         const uint8_t* counts = data + pos + 1;
         int total = 0;
@@ -213,27 +248,47 @@ bool JpegDecoder::readTables(const uint8_t* data, size_t size, size_t& pos) {
 
 bool JpegDecoder::decodeBlock(BitReader& bits, const HuffmanTable& dc, const HuffmanTable& ac,
                               int16_t& predictor, const uint16_t* dequant, uint8_t* samples) {
-    alignas(32) int16_t coef[64] = {};
+    // Only the positions this block writes are cleared again afterwards, on every way out.
+    int16_t* const coef = m_coef;
+    uint8_t written[64];
+    int writtenCount = 0;
+    auto fail = [&]() {
+        for (int i = 0; i < writtenCount; ++i) coef[written[i]] = 0;
+        return false;
+    };
     int s = bits.symbol(dc);
     if (s < 0 || s > 15) return false;
     predictor = static_cast<int16_t>(predictor + bits.extend(s));
     coef[0] = predictor;
     bool anyAc = false;
     for (int k = 1; k < 64;) {
-        int rs = bits.symbol(ac);
-        if (rs < 0) return false;
-        int run = rs >> 4, size = rs & 15;
-        if (size == 0) {
-            if (run == 0) break;  // end of block
-            if (run == 15) {      // sixteen zeros
-                k += 16;
-                continue;
+        if (bits.nbits < 32) bits.refill();
+        int32_t f = ac.fastAc[bits.acc >> 55];
+        int run, size;
+        int32_t v;
+        if (f) {
+            bits.consume(f & 0xFF);
+            run = (f >> 8) & 15;
+            v = f >> 16;
+        } else {
+            int rs = bits.symbol(ac);
+            if (rs < 0) return fail();
+            run = rs >> 4;
+            size = rs & 15;
+            if (size == 0) {
+                if (run == 0) break;  // end of block
+                if (run == 15) {      // sixteen zeros
+                    k += 16;
+                    continue;
+                }
             }
+            v = bits.extend(size);
         }
         k += run;
         if (k > 63) k = 63;
-        int32_t v = bits.extend(size);
-        coef[kZigZag[k]] = static_cast<int16_t>(v);
+        const int n = kZigZag[k];
+        coef[n] = static_cast<int16_t>(v);
+        written[writtenCount++] = static_cast<uint8_t>(n);
         anyAc |= v != 0;
         ++k;
     }
@@ -241,6 +296,8 @@ bool JpegDecoder::decodeBlock(BitReader& bits, const HuffmanTable& dc, const Huf
         InverseDct(coef, dequant, samples);
     else
         InverseDctDcOnly(coef[0], dequant, samples);
+    fail();
+    coef[0] = 0;
     return true;
 }
 
@@ -264,7 +321,8 @@ bool JpegDecoder::decode(const uint8_t* data, size_t size, int expectedWidth, in
 
     size_t pos = 16;
     if (!(flags & 8)) {
-        uint64_t indexBytes = 8ull * static_cast<uint64_t>(mcusPerRow) * static_cast<uint64_t>(mcuRows);
+        uint64_t indexBytes =
+            8ull * static_cast<uint64_t>(mcusPerRow) * static_cast<uint64_t>(mcuRows);
         if (indexBytes > size - pos) return false;
         pos += static_cast<size_t>(indexBytes);
     }
@@ -276,14 +334,20 @@ bool JpegDecoder::decode(const uint8_t* data, size_t size, int expectedWidth, in
         // Tables K.1/K.2 scaled by the encoder's scale factor, and the Annex K codes.
         uint16_t scale = static_cast<uint16_t>(Be16(sel));
         for (int n = 0; n < 64; ++n) {
-            m_dequant[0][n] = static_cast<uint16_t>(ScaleQuantEntry(kLuminanceQuant[n], scale) * kAanInverseScale[n]);
-            m_dequant[1][n] = static_cast<uint16_t>(ScaleQuantEntry(kChrominanceQuant[n], scale) * kAanInverseScale[n]);
+            m_dequant[0][n] = static_cast<uint16_t>(ScaleQuantEntry(kLuminanceQuant[n], scale) *
+                                                    kAanInverseScale[n]);
+            m_dequant[1][n] = static_cast<uint16_t>(ScaleQuantEntry(kChrominanceQuant[n], scale) *
+                                                    kAanInverseScale[n]);
         }
         m_quantDefined = {true, true};
-        buildHuffman(m_huffman[0], kDcLuminance.counts.data(), kDcLuminance.symbols, kDcLuminance.symbolCount);
-        buildHuffman(m_huffman[1], kDcChrominance.counts.data(), kDcChrominance.symbols, kDcChrominance.symbolCount);
-        buildHuffman(m_huffman[2], kAcLuminance.counts.data(), kAcLuminance.symbols, kAcLuminance.symbolCount);
-        buildHuffman(m_huffman[3], kAcChrominance.counts.data(), kAcChrominance.symbols, kAcChrominance.symbolCount);
+        buildHuffman(m_huffman[0], kDcLuminance.counts.data(), kDcLuminance.symbols,
+                     kDcLuminance.symbolCount);
+        buildHuffman(m_huffman[1], kDcChrominance.counts.data(), kDcChrominance.symbols,
+                     kDcChrominance.symbolCount);
+        buildHuffman(m_huffman[2], kAcLuminance.counts.data(), kAcLuminance.symbols,
+                     kAcLuminance.symbolCount);
+        buildHuffman(m_huffman[3], kAcChrominance.counts.data(), kAcChrominance.symbols,
+                     kAcChrominance.symbolCount);
         quantSel[0] = 0;
         quantSel[1] = 1;
     } else if (!readTables(data, size, pos)) {
@@ -330,10 +394,12 @@ bool JpegDecoder::decode(const uint8_t* data, size_t size, int expectedWidth, in
                 if (!decodeBlock(bits, *dc[0], *ac[0], predY, dequant[0], yS[b])) return false;
             bits.alignToByte();
             if (bits.consumedBits() > totalBits) return false;  // data ended early
-            ConvertMcu(yS, cbS, crS, mcuWidth, mcuHeight, mode & 1, mode >> 1,
-                       out.bgr.data() + static_cast<size_t>(my) * mcuHeight * gridStride +
-                           static_cast<size_t>(mx) * mcuWidth * 3,
-                       gridStride);
+            uint8_t* at = out.bgr.data() + static_cast<size_t>(my) * mcuHeight * gridStride +
+                          static_cast<size_t>(mx) * mcuWidth * 3;
+            if (mode & 1)
+                ConvertMcu<16, 1>(yS, cbS, crS, mcuHeight, mode >> 1, at, gridStride);
+            else
+                ConvertMcu<8, 0>(yS, cbS, crS, mcuHeight, mode >> 1, at, gridStride);
         }
     }
     // Keep the picture's own width and height: rows move down in place.

@@ -26,7 +26,7 @@ bool ReadStreamSize(const std::filesystem::path& stream, int& width, int& height
 const char* SamplingName(int samplingMode);
 
 class JpegDecoder {
-public:
+  public:
     // Decodes the stream file into a 24-bit bitmap file (resolution 300) and writes the
     // sampling name line on standard output. False, with nothing written, when the file
     // cannot be read, its header declares another size than the LCD's, or the stream is
@@ -39,7 +39,7 @@ public:
     bool decode(const uint8_t* data, size_t size, int expectedWidth, int expectedHeight,
                 DecodedPicture& out);
 
-private:
+  private:
     struct HuffmanTable {
         bool defined = false;
         int count = 0;
@@ -48,6 +48,9 @@ private:
         std::array<int32_t, 18> maxCode{};    // last code of each length, -1 when none
         std::array<int32_t, 17> valOffset{};  // symbol index of a code = code + valOffset
         std::array<uint8_t, 256> symbols{};
+        // AC tables: a code and its value bits that fit in 9 bits resolve together:
+        // (value << 16) | (run << 8) | bits used; 0 = take the symbol path.
+        std::array<int32_t, 512> fastAc{};
     };
     struct BitReader;
 
@@ -57,6 +60,8 @@ private:
                      int16_t& predictor, const uint16_t* dequant, uint8_t* samples);
 
     uint16_t m_width = 0;
+    // Coefficients of the block being decoded; all zero between blocks.
+    alignas(32) int16_t m_coef[64] = {};
     std::array<std::array<uint16_t, 64>, 2> m_dequant{};
     std::array<bool, 2> m_quantDefined{};
     std::array<HuffmanTable, 4> m_huffman;  // 0 DC lum, 1 DC chroma, 2 AC lum, 3 AC chroma

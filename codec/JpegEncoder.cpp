@@ -1,10 +1,12 @@
 #include "codec/JpegEncoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "codec/ForwardDct.h"
 #include "codec/JpegTables.h"
+#include "codec/Vectorize.h"
 
 namespace framewise {
 
@@ -36,7 +38,9 @@ void BuildHuffmanTable(const HuffmanSpec& spec, HuffmanEncodeTable& t) {
     }
 }
 
-inline int BitLength(uint32_t v) { return v ? 32 - __builtin_clz(v) : 0; }
+inline int BitLength(uint32_t v) {
+    return v ? 32 - __builtin_clz(v) : 0;
+}
 
 void PutBe16(uint8_t* p, uint32_t v) {
     p[0] = static_cast<uint8_t>(v >> 8);
@@ -70,6 +74,84 @@ size_t WriteHuffmanBody(uint8_t* p, const HuffmanEncodeTable* const tables[4]) {
     }
     PutBe16(p, static_cast<uint32_t>(n));  // 418 for the Annex K tables
     return n;
+}
+
+// Level-shifted Y of every pixel into the luminance block covering it (blocks in raster
+// order), and Cb, Cr by point sampling: the top-left pixel of each 2x2, 2x1 or 1x2 cell.
+// The colour products are the setQuality tables' own, computed inline, and the MCU shape is a
+// template argument, so that every loop here has fixed bounds and vectorises.
+template <int kSamplingMode>
+FRAMEWISE_VECTOR_KERNEL void SplitMcu(const uint8_t* const* line, int32_t (*blocks)[64]) {
+    constexpr int kWidth = (kSamplingMode & 1) ? 16 : 8;
+    constexpr int kHeight = (kSamplingMode & 2) ? 16 : 8;
+    constexpr int kColStep = (kSamplingMode & 1) ? 2 : 1;
+    constexpr int kRowStep = (kSamplingMode & 2) ? 2 : 1;
+    int32_t* cb = blocks[4];
+    int32_t* cr = blocks[5];
+    for (int i = 0; i < kHeight; ++i) {
+        const uint8_t* p = line[i];
+        int32_t y[kWidth];
+        for (int j = 0; j < kWidth; ++j)
+            y[j] = ((19595 * p[3 * j + 2] + 38470 * p[3 * j + 1] + 7471 * p[3 * j] + 32768) >> 16) -
+                   128;
+        for (int half = 0; half < kWidth / 8; ++half)
+            std::memcpy(blocks[(i >> 3) * (kWidth / 8) + half] + (i & 7) * 8, y + 8 * half,
+                        8 * sizeof(int32_t));
+        if (i % kRowStep) continue;
+        int32_t* cbRow = cb + (i / kRowStep) * 8;
+        int32_t* crRow = cr + (i / kRowStep) * 8;
+        constexpr int kStep = 3 * kColStep;
+        for (int c = 0; c < 8; ++c)
+            cbRow[c] = ((-11059 * p[kStep * c + 2] - 21709 * p[kStep * c + 1] +
+                         32768 * p[kStep * c] + 8421375) >>
+                        16) -
+                       128;
+        for (int c = 0; c < 8; ++c)
+            crRow[c] = ((32768 * p[kStep * c + 2] - 27439 * p[kStep * c + 1] - 5329 * p[kStep * c] +
+                         8421375) >>
+                        16) -
+                       128;
+    }
+}
+
+// For each byte of a natural-order bit mask: the same bits moved to their zig-zag positions.
+struct ZigZagBitTable {
+    uint64_t bits[8][256];
+    ZigZagBitTable() {
+        uint8_t zigZagOf[64];
+        for (int k = 0; k < 64; ++k) zigZagOf[kZigZag[k]] = static_cast<uint8_t>(k);
+        for (int g = 0; g < 8; ++g)
+            for (int v = 0; v < 256; ++v) {
+                uint64_t m = 0;
+                for (int b = 0; b < 8; ++b)
+                    if (v & (1 << b)) m |= 1ull << zigZagOf[8 * g + b];
+                bits[g][v] = m;
+            }
+    }
+};
+const ZigZagBitTable kZigZagBits;
+
+// Quantize: halves round away from zero; the reciprocal multiply is exact division for
+// these dividends. Returns a bit mask of the non-zero terms in natural order: the loop writes
+// one 0/1 byte per coefficient, and a multiplication packs each eight bytes into eight bits.
+FRAMEWISE_VECTOR_KERNEL uint64_t Quantize(const int32_t* coef, const uint16_t* divisors,
+                                          const uint32_t* reciprocals, int32_t* quant) {
+    alignas(32) uint8_t nonZero[64];
+    for (int i = 0; i < 64; ++i) {
+        int32_t v = coef[i];
+        uint32_t t = static_cast<uint32_t>(v < 0 ? -v : v) + (divisors[i] >> 1);
+        int32_t q = static_cast<int32_t>((static_cast<uint64_t>(t) * reciprocals[i]) >> 31);
+        quant[i] = v < 0 ? -q : q;
+        nonZero[i] = q != 0;
+    }
+    uint64_t mask = 0;
+    for (int g = 0; g < 8; ++g) {
+        uint64_t x;
+        std::memcpy(&x, nonZero + 8 * g, 8);
+        if constexpr (std::endian::native == std::endian::big) x = __builtin_bswap64(x);
+        mask |= ((x * 0x0102040810204080ull) >> 56) << (8 * g);
+    }
+    return mask;
 }
 
 }  // namespace
@@ -120,7 +202,9 @@ struct JpegEncoder::BitWriter {
     }
 };
 
-JpegEncoder::JpegEncoder(uint16_t quality) { setQuality(quality); }
+JpegEncoder::JpegEncoder(uint16_t quality) {
+    setQuality(quality);
+}
 
 void JpegEncoder::setQuality(uint16_t quality) {
     m_quality = quality;
@@ -140,11 +224,13 @@ void JpegEncoder::setQuality(uint16_t quality) {
         m_lumQuant[i] = ScaleQuantEntry(kLuminanceQuant[i], m_scaleFactor);
         m_chromaQuant[i] = ScaleQuantEntry(kChrominanceQuant[i], m_scaleFactor);
         // The DCT leaves its output scaled by 8 and the AAN factors; the divisor takes both.
-        m_lumDivisors[i] = static_cast<uint16_t>((kAanForwardScale[i] * m_lumQuant[i] + 1024) >> 11);
+        m_lumDivisors[i] =
+            static_cast<uint16_t>((kAanForwardScale[i] * m_lumQuant[i] + 1024) >> 11);
         m_chromaDivisors[i] =
             static_cast<uint16_t>((kAanForwardScale[i] * m_chromaQuant[i] + 1024) >> 11);
         // Exact for the dividends that occur (below 2^19) since divisors stay below 2^12.
-        m_lumReciprocal[i] = static_cast<uint32_t>(((1ull << 31) + m_lumDivisors[i] - 1) / m_lumDivisors[i]);
+        m_lumReciprocal[i] =
+            static_cast<uint32_t>(((1ull << 31) + m_lumDivisors[i] - 1) / m_lumDivisors[i]);
         m_chromaReciprocal[i] =
             static_cast<uint32_t>(((1ull << 31) + m_chromaDivisors[i] - 1) / m_chromaDivisors[i]);
     }
@@ -182,36 +268,25 @@ void JpegEncoder::gatherMcu(int mcuX, int mcuY) {
             line[i] = row;
         } else {
             std::memcpy(edge[i], row, static_cast<size_t>(validCols) * 3);
-            for (int j = validCols; j < m_mcuWidth; ++j) std::memcpy(edge[i] + 3 * j, row + 3 * (validCols - 1), 3);
+            for (int j = validCols; j < m_mcuWidth; ++j)
+                std::memcpy(edge[i] + 3 * j, row + 3 * (validCols - 1), 3);
             line[i] = edge[i];
         }
     }
 
-    // Y of every pixel into the luminance block covering it (blocks in raster order).
-    const int blocksAcross = m_mcuWidth / 8;
-    for (int i = 0; i < m_mcuHeight; ++i) {
-        const uint8_t* p = line[i];
-        for (int half = 0; half < blocksAcross; ++half) {
-            int32_t* dst = m_blocks[(i >> 3) * blocksAcross + half] + (i & 7) * 8;
-            const uint8_t* q = p + half * 24;
-            for (int j = 0; j < 8; ++j) {
-                int32_t b = q[3 * j], g = q[3 * j + 1], r = q[3 * j + 2];
-                dst[j] = ((19595 * r + 38470 * g + 7471 * b + 32768) >> 16) - 128;
-            }
-        }
-    }
-    // Chroma by point sampling: the top-left pixel of each 2x2, 2x1 or 1x2 cell.
-    const int rowStep = (m_layoutFlags & kLayoutChromaHalfHeight) ? 2 : 1;
-    const int colStep = (m_layoutFlags & kLayoutChromaHalfWidth) ? 6 : 3;
-    int32_t* cb = m_blocks[4];
-    int32_t* cr = m_blocks[5];
-    for (int ci = 0; ci < 8; ++ci) {
-        const uint8_t* p = line[ci * rowStep];
-        for (int cj = 0; cj < 8; ++cj) {
-            int32_t b = p[colStep * cj], g = p[colStep * cj + 1], r = p[colStep * cj + 2];
-            cb[ci * 8 + cj] = ((-11059 * r - 21709 * g + 32768 * b + 8421375) >> 16) - 128;
-            cr[ci * 8 + cj] = ((32768 * r - 27439 * g - 5329 * b + 8421375) >> 16) - 128;
-        }
+    switch (m_samplingMode) {
+        case 0:
+            SplitMcu<0>(line, m_blocks);
+            break;
+        case 1:
+            SplitMcu<1>(line, m_blocks);
+            break;
+        case 2:
+            SplitMcu<2>(line, m_blocks);
+            break;
+        default:
+            SplitMcu<3>(line, m_blocks);
+            break;
     }
 }
 
@@ -222,14 +297,8 @@ bool JpegEncoder::codeBlock(BitWriter& bits, const int32_t* samples, const uint3
     std::memcpy(coef, samples, sizeof coef);
     ForwardDct(coef);
 
-    // Quantize: halves round away from zero; the reciprocal multiply is exact division here.
     alignas(32) int32_t quant[64];
-    for (int i = 0; i < 64; ++i) {
-        int32_t v = coef[i];
-        uint32_t t = static_cast<uint32_t>(v < 0 ? -v : v) + (divisors[i] >> 1);
-        int32_t q = static_cast<int32_t>((static_cast<uint64_t>(t) * reciprocals[i]) >> 31);
-        quant[i] = v < 0 ? -q : q;
-    }
+    const uint64_t natural = Quantize(coef, divisors, reciprocals, quant);
 
     // DC difference.
     int32_t diff = quant[0] - dcPred;
@@ -240,14 +309,11 @@ bool JpegEncoder::codeBlock(BitWriter& bits, const int32_t* samples, const uint3
     uint32_t extra = static_cast<uint32_t>(diff < 0 ? diff - 1 : diff) & ((1u << cat) - 1);
     bits.put((dc.code[cat] << cat) | extra, dc.size[cat] + cat);
 
-    // AC terms in zig-zag order; a bit mask of the non-zero ones lets the coder jump over
-    // runs of zeros.
-    int32_t zz[64];
+    // AC terms in zig-zag order; the bit mask of the non-zero ones, moved to zig-zag order by
+    // table, lets the coder jump over runs of zeros.
     uint64_t nonZero = 0;
-    for (int k = 1; k < 64; ++k) {
-        zz[k] = quant[kZigZag[k]];
-        nonZero |= static_cast<uint64_t>(zz[k] != 0) << k;
-    }
+    for (int g = 0; g < 8; ++g) nonZero |= kZigZagBits.bits[g][(natural >> (8 * g)) & 0xFF];
+    nonZero &= ~1ull;
     int last = 0;
     while (nonZero) {
         int k = __builtin_ctzll(nonZero);
@@ -258,7 +324,7 @@ bool JpegEncoder::codeBlock(BitWriter& bits, const int32_t* samples, const uint3
             bits.put(ac.code[0xF0], ac.size[0xF0]);
             run -= 16;
         }
-        int32_t v = zz[k];
+        int32_t v = quant[kZigZag[k]];
         uint32_t m = static_cast<uint32_t>(v < 0 ? -v : v);
         int c = BitLength(m);
         if (c > 15) return false;
@@ -320,27 +386,42 @@ bool JpegEncoder::encode(const uint8_t* pixels, uint8_t* output, int width, int 
     const bool withIndex = !jfifMode && !(layoutFlags & kLayoutNoIndex);
     const bool withTables = jfifMode || !(layoutFlags & kLayoutNoTables);
     size_t indexBytes = withIndex ? 8ull * m_mcusPerRow * m_mcuRows : 0;
-    size_t headerBytes = jfifMode ? kJfifHeaderBytes
-                                  : kDeviceHeaderBytes + indexBytes + (withTables ? kTableBodyBytes : 0);
+    size_t headerBytes = jfifMode
+                             ? kJfifHeaderBytes
+                             : kDeviceHeaderBytes + indexBytes + (withTables ? kTableBodyBytes : 0);
     if (headerBytes > outCapacity) return false;
 
     size_t pos = 0;
     size_t indexPos = 0;
     if (jfifMode) {
-        static const uint8_t kApp0[20] = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16,  'J', 'F', 'I', 'F',
-                                          0,    1,    1,    1,    1, 44,  1,   44,  0,   0};
+        static const uint8_t kApp0[20] = {0xFF, 0xD8, 0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F',
+                                          0,    1,    1,    1,    1, 44, 1,   44,  0,   0};
         std::memcpy(output, kApp0, sizeof kApp0);  // SOI, APP0 with 300 x 300 dots per inch
         pos = sizeof kApp0;
         output[pos++] = 0xFF, output[pos++] = 0xDB;
         pos += WriteQuantBody(output + pos, m_lumQuant, m_chromaQuant);
         output[pos++] = 0xFF, output[pos++] = 0xC4;
         pos += WriteHuffmanBody(output + pos, tables);
-        const uint8_t sof[19] = {0xFF, 0xC0, 0, 17, 8, static_cast<uint8_t>(height >> 8),
-                                 static_cast<uint8_t>(height), static_cast<uint8_t>(width >> 8),
-                                 static_cast<uint8_t>(width), 3, 1,
-                                 static_cast<uint8_t>(0x11 + (m_samplingMode & 1) * 0x10 +
-                                                      (m_samplingMode >> 1)),
-                                 0, 2, 0x11, 1, 3, 0x11, 1};
+        const uint8_t sof[19] = {
+            0xFF,
+            0xC0,
+            0,
+            17,
+            8,
+            static_cast<uint8_t>(height >> 8),
+            static_cast<uint8_t>(height),
+            static_cast<uint8_t>(width >> 8),
+            static_cast<uint8_t>(width),
+            3,
+            1,
+            static_cast<uint8_t>(0x11 + (m_samplingMode & 1) * 0x10 + (m_samplingMode >> 1)),
+            0,
+            2,
+            0x11,
+            1,
+            3,
+            0x11,
+            1};
         std::memcpy(output + pos, sof, sizeof sof);
         pos += sizeof sof;
         static const uint8_t kSos[14] = {0xFF, 0xDA, 0, 12, 3, 1, 0x00, 2, 0x11, 3, 0x11, 0, 63, 0};

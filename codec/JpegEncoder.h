@@ -27,7 +27,7 @@ struct HuffmanEncodeTable {
 };
 
 class JpegEncoder {
-public:
+  public:
     explicit JpegEncoder(uint16_t quality);
 
     // Stores the quality and rebuilds every table; qualities outside 1..100 are clamped.
@@ -55,7 +55,7 @@ public:
     // An output size that any picture of this size and layout fits in (worst case).
     static size_t MaxEncodedSize(int width, int height, uint32_t layoutFlags);
 
-private:
+  private:
     struct BitWriter;
     bool encodeMcu(BitWriter& bits, int mcuX, int mcuY);
     bool codeBlock(BitWriter& bits, const int32_t* samples, const uint32_t* reciprocals,

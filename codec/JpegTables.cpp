@@ -86,10 +86,9 @@ const std::array<uint16_t, 64> kAanForwardScale = {
 // Computed in exact arithmetic: f(4) is exactly 1, which a double cosine misses by an ulp
 // and truncation would turn 64 into 63.
 const std::array<uint8_t, 64> kAanInverseScale = {
-    64, 88,  83,  75,  64, 50, 34, 17, 88, 123, 115, 104, 88, 69, 48, 24,
-    83, 115, 109, 98,  83, 65, 45, 23, 75, 104, 98,  88,  75, 59, 40, 20,
-    64, 88,  83,  75,  64, 50, 34, 17, 50, 69,  65,  59,  50, 39, 27, 13,
-    34, 48,  45,  40,  34, 27, 18, 9,  17, 24,  23,  20,  17, 13, 9,  4};
+    64, 88, 83, 75,  64, 50, 34, 17, 88, 123, 115, 104, 88, 69, 48, 24, 83, 115, 109, 98, 83, 65,
+    45, 23, 75, 104, 98, 88, 75, 59, 40, 20,  64,  88,  83, 75, 64, 50, 34, 17,  50,  69, 65, 59,
+    50, 39, 27, 13,  34, 48, 45, 40, 34, 27,  18,  9,   17, 24, 23, 20, 17, 13,  9,   4};
 
 uint16_t ScaleFactorForQuality(uint16_t quality) {
     int q = quality;
