@@ -147,6 +147,10 @@ bool AlbumReader::ReadPictures(int count, int& remaining) {
         const int32_t address = ReadPicture(k);
         if (!state.m_bAttached || address == 0) return false;
 
+        // A fresh file rather than a truncated one: on file systems that flush a file replaced
+        // by truncation at its close (ext4), truncating would wait for the disk each picture.
+        std::error_code ec;
+        std::filesystem::remove(ctx.paths.bmpTmp, ec);
         if (!m_decoder.decodeToBitmap(ctx.paths.jpgTmp, ctx.paths.bmpTmp, info.lcdWidth,
                                       info.lcdHeight)) {
             if (!destroyedShown) {
@@ -201,6 +205,8 @@ int32_t AlbumReader::ReadPicture(int k) {
     std::memcpy(stream.data(), image, std::min(stream.size(), static_cast<size_t>(length)));
     // A picture that cannot be handed on through the temporary file would otherwise be taken
     // for a destroyed one and dropped from the frame at the next synchronize.
+    std::error_code ec;
+    std::filesystem::remove(ctx.paths.jpgTmp, ec);  // fresh, not truncated (see ReadPictures)
     std::ofstream out(ctx.paths.jpgTmp, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(image), length);
     out.close();
