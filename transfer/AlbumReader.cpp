@@ -51,7 +51,9 @@ bool AlbumReader::StartRead(TransferWorker& worker) {
     }
     ctx.EnableControls(false);
     ctx.state.m_bReady = false;
-    return worker.Start([this] { ReadAlbum(); });
+    if (worker.Start([this] { ReadAlbum(); })) return true;
+    ctx.state.m_bReady = true;
+    return false;
 }
 
 bool AlbumReader::RetryRead() {
