@@ -26,31 +26,59 @@ inline uint8_t Clamp(int32_t v) {
 
 // Fixed-point YCbCr to BGR with 10 fraction bits, one MCU into the picture buffer. Chroma
 // samples are replicated over the pixels they cover (kHShift 1: halved horizontally; vShift 1:
-// halved vertically). Each line is widened into plain arrays first so the arithmetic runs as
-// one vector loop.
+// halved vertically). Each chroma sample's share of the three sums (with the rounding half)
+// is worked out once, however many pixels it serves; the pixel loop is then an addition per
+// channel, in fixed-bound loops that vectorise.
 template <int kMcuWidth, int kHShift>
 FRAMEWISE_VECTOR_KERNEL void ConvertMcu(const uint8_t (*y)[64], const uint8_t* cb,
                                         const uint8_t* cr, int mcuHeight, int vShift, uint8_t* dst,
                                         size_t stride) {
+    if constexpr (kMcuWidth == 8) {
+        if (vShift == 0) {
+            // Full chroma: every sample serves one pixel, so the sums are formed directly.
+            for (int row = 0; row < 8; ++row) {
+                const uint8_t* yl = y[0] + row * 8;
+                const uint8_t* cbl = cb + row * 8;
+                const uint8_t* crl = cr + row * 8;
+                uint8_t bgr[24];
+                for (int x = 0; x < 8; ++x) {
+                    int32_t yy = 1024 * yl[x] + 512;
+                    int32_t b = cbl[x] - 128, r = crl[x] - 128;
+                    bgr[3 * x] = Clamp((yy + 1815 * b) >> 10);
+                    bgr[3 * x + 1] = Clamp((yy - 352 * b - 731 * r) >> 10);
+                    bgr[3 * x + 2] = Clamp((yy + 1436 * r) >> 10);
+                }
+                std::memcpy(dst + row * stride, bgr, sizeof bgr);
+            }
+            return;
+        }
+    }
+    int32_t blueShare[64], greenShare[64], redShare[64];
+    for (int i = 0; i < 64; ++i) {
+        int32_t b = cb[i] - 128, r = cr[i] - 128;
+        blueShare[i] = 1815 * b + 512;
+        greenShare[i] = -352 * b - 731 * r + 512;
+        redShare[i] = 1436 * r + 512;
+    }
     constexpr int kBlocksAcross = kMcuWidth / 8;
     for (int row = 0; row < mcuHeight; ++row) {
-        const uint8_t* cbl = cb + (row >> vShift) * 8;
-        const uint8_t* crl = cr + (row >> vShift) * 8;
-        int32_t yv[kMcuWidth], cbv[kMcuWidth], crv[kMcuWidth];
+        const int c0 = (row >> vShift) * 8;
+        int32_t yv[kMcuWidth], bs[kMcuWidth], gs[kMcuWidth], rs[kMcuWidth];
         for (int half = 0; half < kBlocksAcross; ++half) {
             const uint8_t* yl = y[(row >> 3) * kBlocksAcross + half] + (row & 7) * 8;
             for (int x = 0; x < 8; ++x) yv[half * 8 + x] = yl[x];
         }
         for (int x = 0; x < kMcuWidth; ++x) {
-            cbv[x] = cbl[x >> kHShift] - 128;
-            crv[x] = crl[x >> kHShift] - 128;
+            bs[x] = blueShare[c0 + (x >> kHShift)];
+            gs[x] = greenShare[c0 + (x >> kHShift)];
+            rs[x] = redShare[c0 + (x >> kHShift)];
         }
         uint8_t bgr[kMcuWidth * 3];
         for (int x = 0; x < kMcuWidth; ++x) {
-            int32_t yy = 1024 * yv[x] + 512;
-            bgr[3 * x] = Clamp((yy + 1815 * cbv[x]) >> 10);
-            bgr[3 * x + 1] = Clamp((yy - 352 * cbv[x] - 731 * crv[x]) >> 10);
-            bgr[3 * x + 2] = Clamp((yy + 1436 * crv[x]) >> 10);
+            int32_t yy = yv[x] << 10;
+            bgr[3 * x] = Clamp((yy + bs[x]) >> 10);
+            bgr[3 * x + 1] = Clamp((yy + gs[x]) >> 10);
+            bgr[3 * x + 2] = Clamp((yy + rs[x]) >> 10);
         }
         std::memcpy(dst + row * stride, bgr, sizeof bgr);
     }
@@ -371,7 +399,8 @@ bool JpegDecoder::decode(const uint8_t* data, size_t size, int expectedWidth, in
     const size_t gridStride = static_cast<size_t>(mcusPerRow) * mcuWidth * 3;
     const size_t gridRows = static_cast<size_t>(mcuRows) * mcuHeight;
     try {
-        out.bgr.assign(gridStride * gridRows, 0);
+        // Every byte of the grid is written by its MCU, so a reused buffer needs no clearing.
+        out.bgr.resize(gridStride * gridRows);
     } catch (...) {
         return false;
     }
@@ -404,8 +433,10 @@ bool JpegDecoder::decode(const uint8_t* data, size_t size, int expectedWidth, in
     }
     // Keep the picture's own width and height: rows move down in place.
     const size_t rowBytes = static_cast<size_t>(width) * 3;
-    for (int y = 1; y < height; ++y)
-        std::memmove(out.bgr.data() + y * rowBytes, out.bgr.data() + y * gridStride, rowBytes);
+    if (gridStride != rowBytes) {
+        for (int y = 1; y < height; ++y)
+            std::memmove(out.bgr.data() + y * rowBytes, out.bgr.data() + y * gridStride, rowBytes);
+    }
     out.bgr.resize(rowBytes * static_cast<size_t>(height));
     out.width = width;
     out.height = height;

@@ -35,7 +35,8 @@ class JpegDecoder {
     bool decodeToBitmap(const std::filesystem::path& stream, const std::filesystem::path& bitmap,
                         int lcdWidth, int lcdHeight);
 
-    // Decodes a stream held in memory; silent. Same failures as decodeToBitmap.
+    // Decodes a stream held in memory; silent. Same failures as decodeToBitmap; after a failure
+    // the content of out is unspecified.
     bool decode(const uint8_t* data, size_t size, int expectedWidth, int expectedHeight,
                 DecodedPicture& out);
 

@@ -78,39 +78,36 @@ size_t WriteHuffmanBody(uint8_t* p, const HuffmanEncodeTable* const tables[4]) {
 
 // Level-shifted Y of every pixel into the luminance block covering it (blocks in raster
 // order), and Cb, Cr by point sampling: the top-left pixel of each 2x2, 2x1 or 1x2 cell.
-// The colour products are the setQuality tables' own, computed inline, and the MCU shape is a
-// template argument, so that every loop here has fixed bounds and vectorises.
+// Three table look-ups and two additions per component; the MCU shape is a template argument
+// so that every loop has fixed bounds.
 template <int kSamplingMode>
-FRAMEWISE_VECTOR_KERNEL void SplitMcu(const uint8_t* const* line, int32_t (*blocks)[64]) {
+void SplitMcu(const uint8_t* const* line, const std::array<std::array<int32_t, 256>, 9>& t,
+              int32_t (*blocks)[64]) {
     constexpr int kWidth = (kSamplingMode & 1) ? 16 : 8;
     constexpr int kHeight = (kSamplingMode & 2) ? 16 : 8;
     constexpr int kColStep = (kSamplingMode & 1) ? 2 : 1;
     constexpr int kRowStep = (kSamplingMode & 2) ? 2 : 1;
+    const int32_t *ry = t[0].data(), *gy = t[1].data(), *by = t[2].data();
+    const int32_t *rcb = t[3].data(), *gcb = t[4].data(), *bcb = t[5].data();
+    const int32_t *rcr = t[6].data(), *gcr = t[7].data(), *bcr = t[8].data();
     int32_t* cb = blocks[4];
     int32_t* cr = blocks[5];
     for (int i = 0; i < kHeight; ++i) {
         const uint8_t* p = line[i];
-        int32_t y[kWidth];
-        for (int j = 0; j < kWidth; ++j)
-            y[j] = ((19595 * p[3 * j + 2] + 38470 * p[3 * j + 1] + 7471 * p[3 * j] + 32768) >> 16) -
-                   128;
-        for (int half = 0; half < kWidth / 8; ++half)
-            std::memcpy(blocks[(i >> 3) * (kWidth / 8) + half] + (i & 7) * 8, y + 8 * half,
-                        8 * sizeof(int32_t));
+        for (int half = 0; half < kWidth / 8; ++half) {
+            int32_t* dst = blocks[(i >> 3) * (kWidth / 8) + half] + (i & 7) * 8;
+            const uint8_t* q = p + 24 * half;
+            for (int j = 0; j < 8; ++j)
+                dst[j] = ((ry[q[3 * j + 2]] + gy[q[3 * j + 1]] + by[q[3 * j]]) >> 16) - 128;
+        }
         if (i % kRowStep) continue;
         int32_t* cbRow = cb + (i / kRowStep) * 8;
         int32_t* crRow = cr + (i / kRowStep) * 8;
-        constexpr int kStep = 3 * kColStep;
-        for (int c = 0; c < 8; ++c)
-            cbRow[c] = ((-11059 * p[kStep * c + 2] - 21709 * p[kStep * c + 1] +
-                         32768 * p[kStep * c] + 8421375) >>
-                        16) -
-                       128;
-        for (int c = 0; c < 8; ++c)
-            crRow[c] = ((32768 * p[kStep * c + 2] - 27439 * p[kStep * c + 1] - 5329 * p[kStep * c] +
-                         8421375) >>
-                        16) -
-                       128;
+        for (int c = 0; c < 8; ++c) {
+            const uint8_t* q = p + 3 * kColStep * c;
+            cbRow[c] = ((rcb[q[2]] + gcb[q[1]] + bcb[q[0]]) >> 16) - 128;
+            crRow[c] = ((rcr[q[2]] + gcr[q[1]] + bcr[q[0]]) >> 16) - 128;
+        }
     }
 }
 
@@ -276,16 +273,16 @@ void JpegEncoder::gatherMcu(int mcuX, int mcuY) {
 
     switch (m_samplingMode) {
         case 0:
-            SplitMcu<0>(line, m_blocks);
+            SplitMcu<0>(line, m_colour, m_blocks);
             break;
         case 1:
-            SplitMcu<1>(line, m_blocks);
+            SplitMcu<1>(line, m_colour, m_blocks);
             break;
         case 2:
-            SplitMcu<2>(line, m_blocks);
+            SplitMcu<2>(line, m_colour, m_blocks);
             break;
         default:
-            SplitMcu<3>(line, m_blocks);
+            SplitMcu<3>(line, m_colour, m_blocks);
             break;
     }
 }

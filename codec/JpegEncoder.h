@@ -49,7 +49,6 @@ class JpegEncoder {
     const std::array<uint8_t, 64>& lumQuant() const { return m_lumQuant; }
     const std::array<uint8_t, 64>& chromaQuant() const { return m_chromaQuant; }
     // Colour product table 0..8: R->Y, G->Y, B->Y, R->Cb, G->Cb, B->Cb, R->Cr, G->Cr, B->Cr.
-    // The pixel loop computes the same products inline, where the compiler can vectorise them.
     const std::array<int32_t, 256>& colourTable(int which) const { return m_colour[which]; }
 
     // An output size that any picture of this size and layout fits in (worst case).
