@@ -51,7 +51,9 @@ bool AlbumReader::StartRead(TransferWorker& worker) {
     }
     ctx.EnableControls(false);
     ctx.state.m_bReady = false;
-    return worker.Start([this] { ReadAlbum(); });
+    if (worker.Start([this] { ReadAlbum(); })) return true;
+    ctx.state.m_bReady = true;
+    return false;
 }
 
 bool AlbumReader::RetryRead() {
@@ -61,23 +63,31 @@ bool AlbumReader::RetryRead() {
     return !m_connection.Context().state.m_bReadStopped;
 }
 
+bool AlbumReader::ReadIndexBlock(int& count) {
+    FlashModel& model = m_connection.Model();
+    if (!model.IsAllocated()) return false;
+    const int ia = model.IndexAddress();
+    if (!m_connection.ReadChecked(model.DeviceImage().data() + ia, kIndexBlockSize,
+                                  static_cast<uint32_t>(ia)))
+        return false;
+    std::memcpy(model.PictureStore().data() + ia, model.DeviceImage().data() + ia, kIndexBlockSize);
+    model.LoadIndex();
+    model.SetTotalStoredBytes(0);
+    count = model.ParseIndex();
+    return true;
+}
+
 void AlbumReader::ReadAlbum() {
     TransferContext& ctx = m_connection.Context();
     AppState& state = ctx.state;
     FlashModel& model = m_connection.Model();
     const DeviceInfo& info = m_connection.Info();
-    const int ia = model.IndexAddress();
 
-    if (!m_connection.ReadChecked(model.DeviceImage().data() + ia, kIndexBlockSize,
-                                  static_cast<uint32_t>(ia))) {
+    if (!ReadIndexBlock(m_albumCount)) {
         ReadFailed();
         ctx.frontend.ShowMessage("ReadDataFromFlash failed!");
         return;
     }
-    std::memcpy(model.PictureStore().data() + ia, model.DeviceImage().data() + ia, kIndexBlockSize);
-    model.LoadIndex();
-    model.SetTotalStoredBytes(0);
-    m_albumCount = model.ParseIndex();
 
     ctx.settings.WriteInt("info", "UserPic", m_albumCount);
     m_sink.UpdatePictureTotal(m_albumCount);
@@ -139,6 +149,10 @@ bool AlbumReader::ReadPictures(int count, int& remaining) {
         const int32_t address = ReadPicture(k);
         if (!state.m_bAttached || address == 0) return false;
 
+        // A fresh file rather than a truncated one: on file systems that flush a file replaced
+        // by truncation at its close (ext4), truncating would wait for the disk each picture.
+        std::error_code ec;
+        std::filesystem::remove(ctx.paths.bmpTmp, ec);
         if (!m_decoder.decodeToBitmap(ctx.paths.jpgTmp, ctx.paths.bmpTmp, info.lcdWidth,
                                       info.lcdHeight)) {
             if (!destroyedShown) {
@@ -193,6 +207,8 @@ int32_t AlbumReader::ReadPicture(int k) {
     std::memcpy(stream.data(), image, std::min(stream.size(), static_cast<size_t>(length)));
     // A picture that cannot be handed on through the temporary file would otherwise be taken
     // for a destroyed one and dropped from the frame at the next synchronize.
+    std::error_code ec;
+    std::filesystem::remove(ctx.paths.jpgTmp, ec);  // fresh, not truncated (see ReadPictures)
     std::ofstream out(ctx.paths.jpgTmp, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(image), length);
     out.close();

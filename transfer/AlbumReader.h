@@ -29,6 +29,11 @@ class AlbumReader {
     // again. The caller empties the album first, as at a device arrival.
     bool RetryRead();
 
+    // Reads the index block (verified) into both images and parses it: the picture records,
+    // total stored bytes, used end and free space; count is the number of pictures listed.
+    // The first steps of ReadAlbum, for callers that want the album's size only.
+    bool ReadIndexBlock(int& count);
+
     bool ReadPictures(int count, int& remaining);
     // Answers the picture's flash address, 0 on failure.
     int32_t ReadPicture(int k);

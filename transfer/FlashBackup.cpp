@@ -157,10 +157,15 @@ bool SaveFlashBackup(const fs::path& root, const DeviceInfo& info,
     }
     std::memcpy(bytes.data(), info.header, kHeaderSize);
 
+    // Names sort by time: a sequence number tells apart backups made within one millisecond.
     const std::string stamp = TimestampName();
-    fs::path file = folder / (stamp + ".img");
-    for (int n = 1; fs::exists(file, ec); ++n)
-        file = folder / (stamp + "-" + std::to_string(n) + ".img");
+    fs::path file;
+    for (int n = 0; n < 100; ++n) {
+        char seq[8];
+        std::snprintf(seq, sizeof seq, "-%02d", n);
+        file = folder / (stamp + seq + ".img");
+        if (!fs::exists(file, ec)) break;
+    }
     if (!WriteWhole(file, bytes.data(), bytes.size(), error)) return false;
     saved = file;
 

@@ -22,7 +22,7 @@ std::filesystem::path DefaultBackupRoot();
 std::string FrameId(const DeviceInfo& info);
 
 // Saves a flash-sized image (the header put at address 0) as
-// root/<frame id>/<UTC timestamp>.img and removes all but the newest `keep` there.
+// root/<frame id>/<UTC timestamp>-<nn>.img and removes all but the newest `keep` there.
 bool SaveFlashBackup(const std::filesystem::path& root, const DeviceInfo& info,
                      const std::vector<uint8_t>& image, std::filesystem::path& saved,
                      std::string& error, int keep = kBackupsKept);

@@ -159,6 +159,8 @@ ReadTimes ReadOnce(fw::SimulatedFrame::LinkModel link) {
     fw::Settings settings(f.dir / "start.ini");
     fw::AppState state;
     fw::WorkPaths paths = fw::WorkPaths::Under(f.dir / "work");
+    // A device arrival starts with an empty album folder.
+    fs::remove_all(paths.albumFolder);
     fs::create_directories(paths.albumFolder);
     fw::TransferContext context{frontend, language, settings, state, paths, nullptr, nullptr};
     fw::DeviceConnection connection(context, commands);

@@ -77,6 +77,32 @@ TEST(AlbumReader, ALongPictureIsReadInVerifiedPartsOf64KB) {
     EXPECT_EQ(verifies, (std::vector<uint32_t>{4096, 0 /* 65536 */, 4464}));
 }
 
+TEST(AlbumReader, APictureEndingAtTheFlashEndIsReadWithinTheImages) {
+    TransferRig rig;
+    const uint32_t flashEnd = 2048 * 1024;
+    auto last = EncodeStream(128, 128, 6);
+    ASSERT_NE(last.size() % 64, 0u);  // the last READ then reaches past the flash end
+    ASSERT_TRUE(rig.frame->Poke(flashEnd - static_cast<uint32_t>(last.size()), last));
+    std::vector<uint8_t> index(4096, 0);
+    std::memcpy(index.data(), "TQFS", 4);
+    const uint32_t a = flashEnd - static_cast<uint32_t>(last.size());
+    const uint32_t n = static_cast<uint32_t>(last.size());
+    const uint8_t entry[8] = {1, uint8_t(a), uint8_t(a >> 8), uint8_t(a >> 16),
+                              0, uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16)};
+    std::memcpy(index.data() + 16, entry, 8);
+    ASSERT_TRUE(rig.frame->Poke(0x30000, index));
+    int count = 0;
+    rig.state.m_bAttached = true;
+    rig.connection->Attach();
+    ASSERT_TRUE(rig.reader->ReadIndexBlock(count));
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(rig.connection->Model().UsedEnd(), static_cast<int>(flashEnd));
+    EXPECT_EQ(rig.connection->Model().FreeSpace(), 0);
+    rig.reader->ReadAlbum();
+    ASSERT_EQ(rig.album->Files().size(), 1u);
+    EXPECT_EQ(FileRows(rig.album->Path(1)), ExpectedRows(rig.decoder, last, 128, 128));
+}
+
 TEST(AlbumReader, NoMagicOrTooManyPicturesIsAnEmptyAlbum) {
     for (bool tooMany : {false, true}) {
         SCOPED_TRACE(tooMany ? "more than the capacity" : "no magic");

@@ -1,4 +1,5 @@
 #include "TransferTestSupport.h"
+#include "device/DeviceLink.h"
 
 namespace framewise::test {
 namespace {
@@ -133,6 +134,34 @@ TEST(DeviceConnection, DetachShowsTheStateAndPrompts) {
     EXPECT_EQ(rig.fe.Texts("status"),
               (std::vector<std::string>{"DPF Detached!", "Please insert the DPF device!"}));
     EXPECT_EQ(rig.enabled, std::vector<bool>{false});
+}
+
+}  // namespace
+}  // namespace framewise::test
+
+namespace framewise::test {
+namespace {
+
+TEST(DeviceConnection, AttachesAndReadsThroughTheDeviceLink) {
+    TransferRig rig;
+    auto stream = EncodeStream(128, 128, 4);
+    PokeAlbum(*rig.frame, 0x30000, {stream});
+    DeviceLinkOptions options;
+    options.simulatedFrame = rig.frame;
+    options.useUdev = false;
+    DeviceLink link(rig.fe, options);
+    ASSERT_TRUE(link.Start());
+    ASSERT_TRUE(link.IsPresent());
+    DeviceCommands commands(link);
+    DeviceConnection connection(*rig.context, commands);
+    AlbumReader reader(connection, *rig.album, rig.decoder);
+    rig.state.m_bAttached = true;
+    connection.Attach();
+    ASSERT_TRUE(connection.IsConnected());
+    reader.ReadAlbum();
+    EXPECT_EQ(rig.album->Files(), std::vector<std::string>{"0001.bmp"});
+    EXPECT_EQ(rig.fe.Events().back(), "FinishThread");
+    link.Teardown();
 }
 
 }  // namespace

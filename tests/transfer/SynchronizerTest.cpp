@@ -145,6 +145,18 @@ TEST(Synchronizer, FourBadWritesFailWithTheAddressAndASecondRunSucceeds) {
     ASSERT_TRUE(rig.sync->CanSynchronize());
     ASSERT_TRUE(rig.sync->Synchronize());
     EXPECT_EQ(FlashIndex(rig.frame->Flash(), 0x30000).size(), 1u);
+
+    // The same failure in a Chinese language names the address first.
+    std::ofstream(rig.dir / "lang.ini") << "[Language]\nLan_1=Chinese Simplified\n";
+    rig.language.SetFile(rig.dir / "lang.ini");
+    rig.language.CountLanguages();
+    rig.language.SetLangIndex(0);
+    rig.AddPicture(EncodeStream(128, 128, 2));
+    for (int i = 0; i < 4; ++i) rig.frame->InjectFault(SimFault::CorruptProgram, 1);
+    rig.fe.Clear();
+    EXPECT_FALSE(rig.sync->Synchronize());
+    EXPECT_EQ(rig.fe.Messages(),
+              std::vector<std::string>{"在地址196608 B写完长度为65536 的数据后校验失败!"});
 }
 
 TEST(Synchronizer, AnUnplugMidWriteLeavesTheAlbumAndASecondRunRepairsTheFrame) {
