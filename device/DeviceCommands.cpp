@@ -107,8 +107,9 @@ uint32_t DeviceCommands::WriteFlash(const uint8_t* buffer, uint32_t length, uint
 bool DeviceCommands::WaitReady() {
     const auto deadline = std::chrono::steady_clock::now() + m_waitReadyLimit;
     std::array<uint8_t, kStatusReplyLength> reply{};
+    // The status is asked at once and then every poll interval: after a read the flash is
+    // never busy, and a pause before the first question would double the time of a read.
     for (;;) {
-        std::this_thread::sleep_for(kStatusPollInterval);
         reply.fill(0);
         // A failed status command counts as busy.
         if (SendIn(ReadStatusBlock(), kStatusReplyLength, reply.data()) &&
@@ -116,6 +117,7 @@ bool DeviceCommands::WaitReady() {
             return true;
         }
         if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(kStatusPollInterval);
     }
 }
 
