@@ -141,7 +141,6 @@ struct ReadTimes {
     double cpu = 0;        // thread CPU of the read (the simulator's own work included)
     double wall = 0;       // wall time of the read
     double link = 0;       // what the link model charges for the read's commands
-    double readyWait = 0;  // the fixed 10 ms pauses of the flash-ready polls after each read
     double inLink = 0;     // wall time spent inside the link's calls (sleep overshoot included)
     bool ok = false;
 };
@@ -174,7 +173,6 @@ ReadTimes ReadOnce(fw::SimulatedFrame::LinkModel link) {
     channel.linkTime = {};
     channel.inLink = {};
     const uint64_t commandsBefore = frame->TotalCommands();
-    const uint64_t statusBefore = static_cast<uint64_t>(frame->StatusReads());
     const double cpu0 = ThreadCpuSeconds();
     const auto wall0 = std::chrono::steady_clock::now();
     reader.ReadAlbum();
@@ -183,7 +181,6 @@ ReadTimes ReadOnce(fw::SimulatedFrame::LinkModel link) {
     t.cpu = ThreadCpuSeconds() - cpu0;
     t.link = std::chrono::duration<double>(channel.linkTime).count();
     t.inLink = std::chrono::duration<double>(channel.inLink).count();
-    t.readyWait = 0.010 * static_cast<double>(frame->StatusReads() - statusBefore);
     t.ok = album.AlbumCount() == kPictures && !state.m_bReadStopped &&
            frame->TotalCommands() > commandsBefore;
     return t;
@@ -210,7 +207,6 @@ void BM_ReadAlbumUsbFullSpeed(benchmark::State& s) {
         ok = ok && t.ok;
         sum.wall += t.wall;
         sum.link += t.link;
-        sum.readyWait += t.readyWait;
         sum.inLink += t.inLink;
         sum.cpu += t.cpu;
     }
@@ -218,13 +214,12 @@ void BM_ReadAlbumUsbFullSpeed(benchmark::State& s) {
     const double n = static_cast<double>(s.iterations());
     s.counters["read_s"] = sum.wall / n;
     s.counters["raw_link_s"] = sum.link / n;
-    s.counters["ready_wait_s"] = sum.readyWait / n;
     s.counters["overhead_pct"] = 100.0 * (sum.wall - sum.link) / sum.link;
     s.counters["in_link_s"] = sum.inLink / n;
     s.counters["host_cpu_s"] = sum.cpu / n;
     // What the program itself adds: its CPU time during the read against the raw link time.
-    // The rest of the difference is waiting: the command set's fixed 10 ms pause before each
-    // flash-ready poll, and the sleeps of a loaded machine running late.
+    // The rest of the difference is waiting: the link model's sleeps running late on a
+    // loaded machine.
     s.counters["host_cpu_overhead_pct"] = 100.0 * sum.cpu / sum.link;
 }
 BENCHMARK(BM_ReadAlbumUsbFullSpeed)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
