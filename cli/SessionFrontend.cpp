@@ -113,4 +113,10 @@ int OpenFrameSession(Context& ctx, SessionFrontend& frontend, FrameSession& sess
     return kExitOk;
 }
 
+int OpenWholeFlashSession(Context& ctx, SessionFrontend& frontend, FrameSession& session) {
+    if (int code = OpenFrameSession(ctx, frontend, session, false); code != kExitOk) return code;
+    session.State().m_bReading = false;
+    return kExitOk;
+}
+
 }  // namespace framewise::cli
