@@ -1,9 +1,9 @@
 // framewise-cli info, pull, backup and restore against a simulated frame.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 
+#include "CliRun.h"
 #include "TempDir.h"
 #include "device/FrameImage.h"
 #include "transfer/TransferTestSupport.h"
@@ -22,11 +22,7 @@ std::vector<uint8_t> Bytes(const fs::path& p) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-struct CliRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
 class SessionCommandsTest : public ::testing::Test {
   protected:
@@ -36,21 +32,7 @@ class SessionCommandsTest : public ::testing::Test {
     }
     // framewise-cli --simulate IMAGE --work-root DIR args...; stdout and stderr kept apart.
     CliRun Cli(const std::string& args) {
-        const fs::path errFile = dir / "stderr.txt";
-        const std::string command = std::string("'") + FRAMEWISE_CLI + "' --simulate '" +
-                                    image.string() + "' --work-root '" + (dir / "work").string() +
-                                    "' " + args + " 2>'" + errFile.string() + "' </dev/null";
-        CliRun run;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe) return run;
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        const auto err = Bytes(errFile);
-        run.err.assign(err.begin(), err.end());
-        return run;
+        return test::RunFrameCli(image, dir / "work", args, dir / "stderr.txt");
     }
     // Three pictures as the frame's firmware keeps them.
     void FillFrame() {

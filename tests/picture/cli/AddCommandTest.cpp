@@ -1,15 +1,14 @@
 // framewise-cli add run as the user runs it, against a simulated frame: each file added or
 // refused, the total, the usage errors, and what pull brings back from the frame.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <QColor>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
-#include <cstdio>
 #include <fstream>
 
+#include "CliRun.h"
 #include "TempDir.h"
 #include "device/FrameImage.h"
 
@@ -18,11 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
 QImage PhotoLike(int w, int h) {
     QImage image(w, h, QImage::Format_RGB32);
@@ -61,21 +56,7 @@ class AddCommandTest : public ::testing::Test {
         EXPECT_TRUE(CreateFrameImage(image, FrameImageOptions{}, error)) << error;
     }
     CliRun Cli(const std::string& args) {
-        const fs::path errFile = dir / "stderr.txt";
-        const std::string command = std::string("'") + FRAMEWISE_CLI + "' --simulate '" +
-                                    image.string() + "' --work-root '" + (dir / "work").string() +
-                                    "' " + args + " 2>'" + errFile.string() + "' </dev/null";
-        CliRun run;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe) return run;
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::ifstream err(errFile);
-        run.err.assign(std::istreambuf_iterator<char>(err), {});
-        return run;
+        return test::RunFrameCli(image, dir / "work", args, dir / "stderr.txt");
     }
 
     test::TempDir dir;
