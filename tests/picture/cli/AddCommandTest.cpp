@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "CliRun.h"
+#include "ImagePsnr.h"
 #include "TempDir.h"
 #include "device/FrameImage.h"
 
@@ -37,17 +38,7 @@ QImage PhotoLike(int w, int h) {
     return image;
 }
 
-double Psnr(const QImage& a, const QImage& b) {
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            for (int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)})
-                sum += double(d) * d;
-        }
-    const double mse = sum / (3.0 * a.width() * a.height());
-    return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
-}
+using test::Psnr;
 
 class AddCommandTest : public ::testing::Test {
   protected:
