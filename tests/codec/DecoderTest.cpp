@@ -7,6 +7,8 @@
 #include <fstream>
 #include <random>
 
+#include "FileBytes.h"
+#include "TempDir.h"
 #include "TestPictures.h"
 #include "codec/InverseDct.h"
 #include "codec/JpegDecoder.h"
@@ -32,28 +34,12 @@ std::vector<uint8_t> EncodeStream(int w, int h, uint32_t flags, int quality,
     return out;
 }
 
-class TempDir {
-  public:
-    TempDir() {
-        std::string t = ::testing::TempDir() + "codecXXXXXX";
-        m_path = mkdtemp(t.data());
-    }
-    ~TempDir() { fs::remove_all(m_path); }
-    fs::path operator/(const char* name) const { return m_path / name; }
-
-  private:
-    fs::path m_path;
-};
+using test::TempDir;
 
 void WriteFile(const fs::path& p, const std::vector<uint8_t>& bytes) {
     std::ofstream(p, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<uint8_t> ReadFile(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
 TEST(JpegDecoder, RoundTripEveryModeAndFlag) {
@@ -84,7 +70,7 @@ TEST(JpegDecoder, BitmapFileAndSamplingLine) {
     ::testing::internal::CaptureStdout();
     ASSERT_TRUE(dec.decodeToBitmap(dir / "s.dpf", dir / "s.bmp", w, h));
     EXPECT_EQ("H2V2\n", ::testing::internal::GetCapturedStdout());
-    auto bmp = ReadFile(dir / "s.bmp");
+    auto bmp = test::FileBytes(dir / "s.bmp");
     ASSERT_EQ(54u + 392u * h, bmp.size());
     EXPECT_EQ(300, bmp[38] | (bmp[39] << 8));
     EXPECT_EQ(300, bmp[42] | (bmp[43] << 8));
