@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 
+#include "EncodedStream.h"
 #include "FileBytes.h"
 #include "TempDir.h"
 #include "TestPictures.h"
@@ -27,11 +28,7 @@ using testing_pictures::TopDown;
 std::vector<uint8_t> EncodeStream(int w, int h, uint32_t flags, int quality,
                                   const std::vector<uint8_t>& px) {
     JpegEncoder enc(static_cast<uint16_t>(quality));
-    std::vector<uint8_t> out(JpegEncoder::MaxEncodedSize(w, h, flags));
-    size_t size = 0;
-    EXPECT_TRUE(enc.encode(px.data(), out.data(), w, h, size, flags, out.size()));
-    out.resize(size);
-    return out;
+    return testing_pictures::EncodedStream(enc, px, w, h, flags);
 }
 
 using test::TempDir;
