@@ -1,15 +1,11 @@
 // framewise-cli add: reads the frame's album, adds every picture file as a batch would
 // (framed by the centred crop frame, or stretched whole to the LCD), and synchronizes.
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <iostream>
 #include <ostream>
 
 #include "cli/Command.h"
 #include "cli/DeferredSignals.h"
 #include "cli/SessionFrontend.h"
+#include "cli/StdoutDiverted.h"
 #include "picture/Workbench.h"
 
 namespace framewise::cli {
@@ -17,31 +13,6 @@ namespace framewise::cli {
 namespace {
 
 constexpr const char* kSynopsis = "add FILE... [--fit crop|stretch] [--quality Q]";
-
-// The decoder names the sampling mode of each picture it decodes back on standard output;
-// the command's output is its list of added files, so those lines go to /dev/null meanwhile.
-class DecoderLinesDropped {
-  public:
-    DecoderLinesDropped() {
-        std::cout.flush();
-        std::fflush(stdout);
-        m_saved = ::dup(STDOUT_FILENO);
-        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (m_saved >= 0 && null >= 0) ::dup2(null, STDOUT_FILENO);
-        if (null >= 0) ::close(null);
-    }
-    ~DecoderLinesDropped() {
-        std::fflush(stdout);
-        if (m_saved < 0) return;
-        ::dup2(m_saved, STDOUT_FILENO);
-        ::close(m_saved);
-    }
-    DecoderLinesDropped(const DecoderLinesDropped&) = delete;
-    DecoderLinesDropped& operator=(const DecoderLinesDropped&) = delete;
-
-  private:
-    int m_saved = -1;
-};
 
 int Usage(Context& ctx) {
     ctx.err << "usage: framewise-cli " << kSynopsis << "\n";
@@ -74,7 +45,7 @@ int RunAdd(Context& ctx) {
 
     int added = 0;
     {
-        DecoderLinesDropped dropped;
+        StdoutDiverted dropped;  // the output is the list of added files
         added = bench.AddAll(ctx.args);
     }
     frontend.EndBar();

@@ -18,9 +18,7 @@ int RunBackup(Context& ctx) {
     }
     SessionFrontend frontend(ctx.err, SessionFrontend::StderrIsTerminal());
     FrameSession session(frontend);
-    if (int code = OpenFrameSession(ctx, frontend, session, false); code != kExitOk) return code;
-    // The whole flash is read instead of the album.
-    session.State().m_bReading = false;
+    if (int code = OpenWholeFlashSession(ctx, frontend, session); code != kExitOk) return code;
     std::string error;
     const bool ok = BackupWholeFlash(session.Connection(), ctx.args[0], error);
     frontend.EndBar();

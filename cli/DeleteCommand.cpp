@@ -1,13 +1,10 @@
 // framewise-cli delete N...: one whole run that reads the frame's album, deletes the pictures
 // numbered N (1 is 0001) through the album's Delete command and synchronizes the frame.
-#include <algorithm>
 #include <ostream>
 #include <set>
 
-#include "album/AlbumCommands.h"
-#include "album/PictureTotal.h"
+#include "cli/AlbumEdit.h"
 #include "cli/Command.h"
-#include "cli/DeferredSignals.h"
 #include "cli/PictureNumber.h"
 #include "cli/SessionFrontend.h"
 
@@ -23,14 +20,6 @@ class ConfirmedFrontend : public SessionFrontend {
     using SessionFrontend::SessionFrontend;
     bool AskYesNo(const std::string&) override { return true; }
 };
-
-std::string OneLineTotal(FrameSession& session, int count) {
-    std::string text =
-        PictureTotalText(session.GetLanguage().Tr("IDC_STATIC_HIDSTATUS", "Total Pictures"), count,
-                         session.Totals());
-    text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
-    return text;
-}
 
 int RunDelete(Context& ctx) {
     std::set<long> numbers;
@@ -61,24 +50,13 @@ int RunDelete(Context& ctx) {
     // Selected as a click on each would select them, then the Delete button.
     list.ClearSelection();
     for (long n : numbers) list.SetItemSelected(static_cast<int>(n - 1), true);
-    AlbumCommands commands(session.Folder(), list, session.Connection().Model(), session.State(),
-                           frontend, session.GetLanguage(),
-                           [&session](int c) { session.Store().UpdatePictureTotal(c); });
+    AlbumCommands commands = SessionAlbumCommands(session, frontend);
     const DeleteOutcome outcome = commands.DeleteSelected();
     if (!outcome.deleted) {
         ctx.err << "framewise-cli: nothing was deleted\n";
         return kExitFailure;
     }
-    bool written = false;
-    {
-        DeferredSignals held;
-        written = session.Synchronize();
-    }
-    frontend.EndBar();
-    if (!written) {
-        ctx.err << "framewise-cli: synchronizing the album to the frame failed\n";
-        return kExitFailure;
-    }
+    if (int code = WriteAlbumBack(ctx, session, frontend); code != kExitOk) return code;
     ctx.out << "Deleted " << numbers.size() << (numbers.size() == 1 ? " picture" : " pictures")
             << " (";
     bool first = true;

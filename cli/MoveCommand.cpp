@@ -1,12 +1,9 @@
 // framewise-cli move N up|down: one whole run that reads the frame's album, moves picture N
 // (1 is 0001) one place through the album's Move Up or Move Down and synchronizes the frame.
-#include <algorithm>
 #include <ostream>
 
-#include "album/AlbumCommands.h"
-#include "album/PictureTotal.h"
+#include "cli/AlbumEdit.h"
 #include "cli/Command.h"
-#include "cli/DeferredSignals.h"
 #include "cli/PictureNumber.h"
 #include "cli/SessionFrontend.h"
 
@@ -15,14 +12,6 @@ namespace framewise::cli {
 namespace {
 
 constexpr const char* kSynopsis = "move N up|down";
-
-std::string OneLineTotal(FrameSession& session, int count) {
-    std::string text =
-        PictureTotalText(session.GetLanguage().Tr("IDC_STATIC_HIDSTATUS", "Total Pictures"), count,
-                         session.Totals());
-    text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
-    return text;
-}
 
 int RunMove(Context& ctx) {
     long n = 0;
@@ -47,9 +36,7 @@ int RunMove(Context& ctx) {
     const int index = static_cast<int>(n - 1);
     list.ClearSelection();
     list.SetItemSelected(index, true);
-    AlbumCommands commands(session.Folder(), list, session.Connection().Model(), session.State(),
-                           frontend, session.GetLanguage(),
-                           [&session](int c) { session.Store().UpdatePictureTotal(c); });
+    AlbumCommands commands = SessionAlbumCommands(session, frontend);
     const std::string from = AlbumFolder::FileName(index + 1).substr(0, 4);
     if (!(up ? commands.MoveUp() : commands.MoveDown())) {
         ctx.out << "Picture " << from << " is already " << (up ? "first" : "last")
@@ -57,16 +44,7 @@ int RunMove(Context& ctx) {
                 << OneLineTotal(session, count) << "\n";
         return kExitOk;
     }
-    bool written = false;
-    {
-        DeferredSignals held;
-        written = session.Synchronize();
-    }
-    frontend.EndBar();
-    if (!written) {
-        ctx.err << "framewise-cli: synchronizing the album to the frame failed\n";
-        return kExitFailure;
-    }
+    if (int code = WriteAlbumBack(ctx, session, frontend); code != kExitOk) return code;
     const std::string to = AlbumFolder::FileName(index + (up ? 0 : 2)).substr(0, 4);
     ctx.out << "Moved picture " << from << " " << (up ? "up" : "down") << " to " << to << "\n"
             << OneLineTotal(session, count) << "\n";

@@ -20,8 +20,7 @@ int RunRestore(Context& ctx) {
     }
     SessionFrontend frontend(ctx.err, SessionFrontend::StderrIsTerminal());
     FrameSession session(frontend);
-    if (int code = OpenFrameSession(ctx, frontend, session, false); code != kExitOk) return code;
-    session.State().m_bReading = false;
+    if (int code = OpenWholeFlashSession(ctx, frontend, session); code != kExitOk) return code;
     std::string error;
     bool ok = false;
     {

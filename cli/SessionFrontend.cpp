@@ -1,11 +1,11 @@
 #include "cli/SessionFrontend.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <iostream>
 #include <ostream>
+
+#include "cli/StdoutDiverted.h"
 
 namespace framewise::cli {
 
@@ -13,32 +13,8 @@ namespace {
 
 constexpr int kBarWidth = 30;
 
-// The picture decoder names each picture's sampling mode on standard output; a command's
-// standard output is its result (JSON for info --json), so those lines are dropped while the
-// album is read.
-class StdoutDiverted {
-  public:
-    StdoutDiverted() {
-        std::cout.flush();
-        std::fflush(stdout);
-        m_saved = ::dup(STDOUT_FILENO);
-        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (m_saved >= 0 && null >= 0) ::dup2(null, STDOUT_FILENO);
-        if (null >= 0) ::close(null);
-    }
-    ~StdoutDiverted() {
-        std::fflush(stdout);
-        if (m_saved < 0) return;
-        ::dup2(m_saved, STDOUT_FILENO);
-        ::close(m_saved);
-    }
-    StdoutDiverted(const StdoutDiverted&) = delete;
-    StdoutDiverted& operator=(const StdoutDiverted&) = delete;
-
-  private:
-    int m_saved = -1;
-};
-
+// A command's standard output is its result (JSON for info --json), so the decoder's lines
+// are dropped while the album is read.
 bool ReadWithoutDecoderLines(FrameSession& session) {
     StdoutDiverted diverted;
     return session.ReadAlbum();
@@ -134,6 +110,12 @@ int OpenFrameSession(Context& ctx, SessionFrontend& frontend, FrameSession& sess
         ctx.err << "framewise-cli: reading the album from the frame failed\n";
         return kExitFailure;
     }
+    return kExitOk;
+}
+
+int OpenWholeFlashSession(Context& ctx, SessionFrontend& frontend, FrameSession& session) {
+    if (int code = OpenFrameSession(ctx, frontend, session, false); code != kExitOk) return code;
+    session.State().m_bReading = false;
     return kExitOk;
 }
 

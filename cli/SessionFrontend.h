@@ -47,4 +47,8 @@ class SessionFrontend : public TerminalFrontend {
 int OpenFrameSession(Context& ctx, SessionFrontend& frontend, FrameSession& session,
                      bool readAlbum);
 
+// The session of a command that works on the frame's whole flash (backup, restore): opened
+// and attached as above, without the album read, which the whole flash takes the place of.
+int OpenWholeFlashSession(Context& ctx, SessionFrontend& frontend, FrameSession& session);
+
 }  // namespace framewise::cli

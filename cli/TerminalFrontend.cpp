@@ -84,16 +84,6 @@ std::optional<std::string> TerminalFrontend::ChooseSaveFile(const std::string& d
     return a;
 }
 
-void TerminalFrontend::PostEvent(std::string_view name, long wParam) {
-    std::lock_guard lock(m_mutex);
-    m_events.emplace_back(std::string(name), wParam);
-}
-
-std::vector<std::pair<std::string, long>> TerminalFrontend::TakeEvents() {
-    std::lock_guard lock(m_mutex);
-    std::vector<std::pair<std::string, long>> events(m_events.begin(), m_events.end());
-    m_events.clear();
-    return events;
-}
+void TerminalFrontend::PostEvent(std::string_view, long) {}
 
 }  // namespace framewise::cli

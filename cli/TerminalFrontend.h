@@ -2,12 +2,9 @@
 // questions answered from the terminal when there is one (else Yes), events queued.
 #pragma once
 
-#include <deque>
 #include <iosfwd>
 #include <mutex>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "config/Frontend.h"
 
@@ -33,10 +30,8 @@ class TerminalFrontend : public Frontend {
     std::optional<std::string> ChooseFolder(const std::string& title) override;
     std::optional<std::string> ChooseSaveFile(const std::string& defaultExtension,
                                               const std::string& filter) override;
+    // A command's run has no window to post to, and nothing waits on these events: dropped.
     void PostEvent(std::string_view name, long wParam = 0) override;
-
-    // Events posted so far, oldest first; taking them empties the queue.
-    std::vector<std::pair<std::string, long>> TakeEvents();
 
     void SetQuiet(bool quiet) { m_quiet = quiet; }  // drops status and progress lines
 
@@ -50,7 +45,6 @@ class TerminalFrontend : public Frontend {
     int m_progressHigh = 100;
     int m_lastPercent = -1;
     std::mutex m_mutex;
-    std::deque<std::pair<std::string, long>> m_events;
 };
 
 }  // namespace framewise::cli

@@ -19,18 +19,18 @@ constexpr size_t kJfifHeaderBytes = 2 + 18 + 134 + 420 + 19 + 14;
 constexpr size_t kDeviceHeaderBytes = 16;
 constexpr size_t kTableBodyBytes = 132 + 418;
 
-void BuildHuffmanTable(const HuffmanSpec& spec, HuffmanEncodeTable& t) {
+void BuildHuffmanTable(const HuffmanTableData& table, HuffmanEncodeTable& t) {
     t = HuffmanEncodeTable{};
-    t.counts = spec.counts;
-    t.valueCount = spec.symbolCount;
-    std::copy(spec.symbols, spec.symbols + spec.symbolCount, t.values.begin());
+    t.counts = table.counts;
+    t.valueCount = table.symbolCount;
+    std::copy(table.symbols, table.symbols + table.symbolCount, t.values.begin());
     // Canonical codes of Annex C: count up within a length, shift when the length grows;
     // an empty length still shifts, so the counting continues across it.
     uint32_t code = 0;
     int k = 0;
     for (int len = 1; len <= 16; ++len) {
-        for (int i = 0; i < spec.counts[len - 1]; ++i, ++k) {
-            uint8_t symbol = spec.symbols[k];
+        for (int i = 0; i < table.counts[len - 1]; ++i, ++k) {
+            uint8_t symbol = table.symbols[k];
             t.code[symbol] = code++;
             t.size[symbol] = static_cast<uint8_t>(len);
         }

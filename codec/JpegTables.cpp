@@ -71,10 +71,10 @@ static_assert(CountSum(kAcLuminanceCounts) == 162);
 static_assert(CountSum(kAcChrominanceCounts) == 162);
 }  // namespace
 
-const HuffmanSpec kDcLuminance = {kDcLuminanceCounts, kDcSymbols, 12};
-const HuffmanSpec kDcChrominance = {kDcChrominanceCounts, kDcSymbols, 12};
-const HuffmanSpec kAcLuminance = {kAcLuminanceCounts, kAcLuminanceSymbols, 162};
-const HuffmanSpec kAcChrominance = {kAcChrominanceCounts, kAcChrominanceSymbols, 162};
+const HuffmanTableData kDcLuminance = {kDcLuminanceCounts, kDcSymbols, 12};
+const HuffmanTableData kDcChrominance = {kDcChrominanceCounts, kDcSymbols, 12};
+const HuffmanTableData kAcLuminance = {kAcLuminanceCounts, kAcLuminanceSymbols, 162};
+const HuffmanTableData kAcChrominance = {kAcChrominanceCounts, kAcChrominanceSymbols, 162};
 
 const std::array<uint16_t, 64> kAanForwardScale = {
     16384, 22725, 21407, 19266, 16384, 12873, 8867,  4520,  22725, 31521, 29692, 26722, 22725,

@@ -15,7 +15,7 @@ extern const std::array<uint8_t, 64> kLuminanceQuant;
 extern const std::array<uint8_t, 64> kChrominanceQuant;
 
 // A Huffman table as it is stored: codes per length 1..16 and the symbols in code order.
-struct HuffmanSpec {
+struct HuffmanTableData {
     std::array<uint8_t, 16> counts;
     const uint8_t* symbols;
     int symbolCount;
@@ -23,10 +23,10 @@ struct HuffmanSpec {
 
 // Tables K.3 (DC luminance, 12 symbols), K.4 (DC chrominance, 12), K.5 (AC luminance, 162)
 // and K.6 (AC chrominance, 162).
-extern const HuffmanSpec kDcLuminance;
-extern const HuffmanSpec kDcChrominance;
-extern const HuffmanSpec kAcLuminance;
-extern const HuffmanSpec kAcChrominance;
+extern const HuffmanTableData kDcLuminance;
+extern const HuffmanTableData kDcChrominance;
+extern const HuffmanTableData kAcLuminance;
+extern const HuffmanTableData kAcChrominance;
 
 // Forward AAN scale factors, 16384 * f(u) * f(v) rounded, f(0) = 1, f(k) = sqrt(2) cos(k pi/16);
 // the ifast encoder folds them into its divisors. Natural order, first 16384, last 1247.

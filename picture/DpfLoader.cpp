@@ -45,11 +45,11 @@ bool LoadDpfFile(const std::string& path, Size lcd, const DecodeToBitmap& decode
         return false;
     }
     // Rows the decoded file does not hold stay black.
-    const int stride = PaddedRow24(lcd.width);
+    const int stride = BmpRowStride(lcd.width);
     std::vector<std::uint8_t> rows(std::size_t(stride) * lcd.height, 0);
     bmp.seekg(54);
     bmp.read(reinterpret_cast<char*>(rows.data()), std::streamsize(rows.size()));
-    return WriteBmp24Rows(paths.forShow, lcd.width, lcd.height, rows);
+    return WriteBmp24(paths.forShow, lcd.width, lcd.height, rows.data(), 0);
 }
 
 }  // namespace framewise

@@ -1,19 +1,17 @@
 // Add of 12-megapixel photos (4000 x 3000 JPEG files) to a simulated 320 x 240 frame: one
 // picture shown and added, and a batch of 20 run to its end, with the decoder's lines dropped.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <QColor>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 
 #include "album/FrameSession.h"
+#include "cli/StdoutDiverted.h"
 #include "config/RecordingFrontend.h"
 #include "device/FrameImage.h"
 #include "picture/Workbench.h"
@@ -34,28 +32,6 @@ struct Scratch {
         fs::remove_all(root, ec);
     }
     fs::path root;
-};
-
-// The decoder names each decoded picture's sampling on standard output, where the report
-// goes; a few microseconds per add to drop those lines.
-class Quiet {
-  public:
-    Quiet() {
-        std::fflush(stdout);
-        m_saved = ::dup(STDOUT_FILENO);
-        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (m_saved >= 0 && null >= 0) ::dup2(null, STDOUT_FILENO);
-        if (null >= 0) ::close(null);
-    }
-    ~Quiet() {
-        std::fflush(stdout);
-        if (m_saved < 0) return;
-        ::dup2(m_saved, STDOUT_FILENO);
-        ::close(m_saved);
-    }
-
-  private:
-    int m_saved = -1;
 };
 
 Scratch& Work() {
@@ -127,7 +103,7 @@ void BM_AddOnePhoto(benchmark::State& state) {
             run = std::make_unique<Run>();
             state.ResumeTiming();
         }
-        Quiet quiet;
+        fw::cli::StdoutDiverted quiet;
         const bool shown = run->bench->Canvas().ShowFolderPicture(photo);
         const bool added = run->bench->Adder().AddPicture();
         if (!run->ok || !shown || !added) {
@@ -144,7 +120,7 @@ void BM_BatchOfTwenty(benchmark::State& state) {
         state.PauseTiming();
         Run run;
         state.ResumeTiming();
-        Quiet quiet;
+        fw::cli::StdoutDiverted quiet;
         if (!run.ok || run.bench->AddAll(queue) != 20) {
             state.SkipWithError("the batch did not add every photo");
             break;

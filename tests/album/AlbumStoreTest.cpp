@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "FileBytes.h"
 #include "TempDir.h"
 #include "album/AlbumStore.h"
 #include "codec/BmpFile.h"
@@ -12,10 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<uint8_t> ReadBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
+using test::FileBytes;
 
 uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
@@ -61,7 +59,7 @@ TEST_F(AlbumStoreTest, StoreAlbumPictureWritesTheFileAndGrowsTheList) {
     store.StoreAlbumPicture(1, rows.data(), 10, 6);
     store.StoreAlbumPicture(2, Picture(10, 6, 1, 2, 3).data(), 10, 6);
 
-    const auto file = ReadBytes(folder.FilePath(1));
+    const auto file = FileBytes(folder.FilePath(1));
     ASSERT_EQ(file.size(), 54u + 32u * 6u);
     EXPECT_EQ(file[0], 'B');
     EXPECT_EQ(file[1], 'M');
@@ -70,7 +68,7 @@ TEST_F(AlbumStoreTest, StoreAlbumPictureWritesTheFileAndGrowsTheList) {
     EXPECT_EQ(Le32(file, 38), 0u);  // resolution 0 in files of the device read
     EXPECT_EQ(Le32(file, 42), 0u);
     EXPECT_TRUE(std::equal(rows.begin(), rows.end(), file.begin() + 54));
-    EXPECT_EQ(ReadBytes(paths.forShow).size(), file.size());
+    EXPECT_EQ(FileBytes(paths.forShow).size(), file.size());
 
     EXPECT_EQ(folder.SourcePathList(),
               (std::vector<std::string>{folder.FilePath(1).string(), folder.FilePath(2).string()}));

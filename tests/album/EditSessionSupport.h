@@ -8,6 +8,7 @@
 #include <iterator>
 #include <memory>
 
+#include "FileBytes.h"
 #include "TempDir.h"
 #include "album/FrameSession.h"
 #include "config/RecordingFrontend.h"
@@ -15,11 +16,6 @@
 #include "transfer/TransferTestSupport.h"
 
 namespace framewise::test {
-
-inline std::vector<uint8_t> FileBytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 // A 128 x 128 frame with `pictures` pictures, read into a session; the work files, backups
 // and image live in the fixture's temporary folder.

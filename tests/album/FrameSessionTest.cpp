@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "FileBytes.h"
 #include "TempDir.h"
 #include "album/FrameSession.h"
 #include "config/RecordingFrontend.h"
@@ -11,10 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<uint8_t> Bytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
+using test::FileBytes;
 
 class FrameSessionTest : public ::testing::Test {
   protected:
@@ -82,7 +80,7 @@ TEST_F(FrameSessionTest, ReadsTheAlbumIntoFolderListAndSourcePaths) {
     JpegDecoder decoder;
     DecodedPicture picture;
     ASSERT_TRUE(decoder.decode(streams[1].data(), streams[1].size(), 128, 128, picture));
-    const auto file = Bytes(folder.FilePath(2));
+    const auto file = FileBytes(folder.FilePath(2));
     const auto rows = test::TransferRig::BottomUp(picture);
     ASSERT_EQ(file.size(), 54u + rows.size());
     EXPECT_TRUE(std::equal(rows.begin(), rows.end(), file.begin() + 54));
@@ -146,13 +144,13 @@ TEST_F(FrameSessionTest, SynchronizedAlbumReadsBackTheSame) {
         ASSERT_TRUE(session->Synchronize()) << ::testing::PrintToString(fe.Messages());
         EXPECT_FALSE(session->State().m_bModified);
         EXPECT_EQ(session->List().ItemCount(), 2);
-        for (int n : {1, 2}) albumFiles.push_back(Bytes(session->Folder().FilePath(n)));
+        for (int n : {1, 2}) albumFiles.push_back(FileBytes(session->Folder().FilePath(n)));
     }
     RecordingFrontend fe;
     auto session = Open(fe, "work2");
     ASSERT_TRUE(session->AttachAndRead());
     ASSERT_EQ(session->List().ItemCount(), 2);
-    for (int n : {1, 2}) EXPECT_EQ(Bytes(session->Folder().FilePath(n)), albumFiles[n - 1]);
+    for (int n : {1, 2}) EXPECT_EQ(FileBytes(session->Folder().FilePath(n)), albumFiles[n - 1]);
 }
 
 TEST_F(FrameSessionTest, RefusesWhatItCannotOpen) {

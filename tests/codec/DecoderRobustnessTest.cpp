@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "EncodedStream.h"
 #include "TestPictures.h"
 #include "codec/JpegDecoder.h"
 #include "codec/JpegEncoder.h"
@@ -14,11 +15,7 @@ namespace {
 std::vector<uint8_t> Stream(int w, int h, uint32_t flags) {
     JpegEncoder enc(70);
     auto px = testing_pictures::PhotoLike(w, h, flags + 11);
-    std::vector<uint8_t> out(JpegEncoder::MaxEncodedSize(w, h, flags));
-    size_t size = 0;
-    EXPECT_TRUE(enc.encode(px.data(), out.data(), w, h, size, flags, out.size()));
-    out.resize(size);
-    return out;
+    return testing_pictures::EncodedStream(enc, px, w, h, flags);
 }
 
 TEST(JpegDecoderRobustness, EveryTruncationFails) {

@@ -7,6 +7,9 @@
 #include <fstream>
 #include <random>
 
+#include "EncodedStream.h"
+#include "FileBytes.h"
+#include "TempDir.h"
 #include "TestPictures.h"
 #include "codec/InverseDct.h"
 #include "codec/JpegDecoder.h"
@@ -25,35 +28,15 @@ using testing_pictures::TopDown;
 std::vector<uint8_t> EncodeStream(int w, int h, uint32_t flags, int quality,
                                   const std::vector<uint8_t>& px) {
     JpegEncoder enc(static_cast<uint16_t>(quality));
-    std::vector<uint8_t> out(JpegEncoder::MaxEncodedSize(w, h, flags));
-    size_t size = 0;
-    EXPECT_TRUE(enc.encode(px.data(), out.data(), w, h, size, flags, out.size()));
-    out.resize(size);
-    return out;
+    return testing_pictures::EncodedStream(enc, px, w, h, flags);
 }
 
-class TempDir {
-  public:
-    TempDir() {
-        std::string t = ::testing::TempDir() + "codecXXXXXX";
-        m_path = mkdtemp(t.data());
-    }
-    ~TempDir() { fs::remove_all(m_path); }
-    fs::path operator/(const char* name) const { return m_path / name; }
-
-  private:
-    fs::path m_path;
-};
+using test::TempDir;
 
 void WriteFile(const fs::path& p, const std::vector<uint8_t>& bytes) {
     std::ofstream(p, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<uint8_t> ReadFile(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
 TEST(JpegDecoder, RoundTripEveryModeAndFlag) {
@@ -84,7 +67,7 @@ TEST(JpegDecoder, BitmapFileAndSamplingLine) {
     ::testing::internal::CaptureStdout();
     ASSERT_TRUE(dec.decodeToBitmap(dir / "s.dpf", dir / "s.bmp", w, h));
     EXPECT_EQ("H2V2\n", ::testing::internal::GetCapturedStdout());
-    auto bmp = ReadFile(dir / "s.bmp");
+    auto bmp = test::FileBytes(dir / "s.bmp");
     ASSERT_EQ(54u + 392u * h, bmp.size());
     EXPECT_EQ(300, bmp[38] | (bmp[39] << 8));
     EXPECT_EQ(300, bmp[42] | (bmp[43] << 8));

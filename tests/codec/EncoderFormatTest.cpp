@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "EncodedStream.h"
 #include "StreamParser.h"
 #include "TestPictures.h"
 #include "codec/JpegEncoder.h"
@@ -17,12 +18,8 @@ using testing_stream::StreamParser;
 
 std::vector<uint8_t> Encode(JpegEncoder& enc, const std::vector<uint8_t>& px, int w, int h,
                             uint32_t flags, bool jfif) {
-    std::vector<uint8_t> out(JpegEncoder::MaxEncodedSize(w, h, flags));
-    size_t size = 0;
     enc.jfifMode = jfif;
-    EXPECT_TRUE(enc.encode(px.data(), out.data(), w, h, size, flags, out.size()));
-    out.resize(size);
-    return out;
+    return testing_pictures::EncodedStream(enc, px, w, h, flags);
 }
 
 uint32_t Be16(const std::vector<uint8_t>& v, size_t at) {

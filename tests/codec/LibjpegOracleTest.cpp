@@ -2,6 +2,7 @@
 // own encoder's, and our decoder must agree with its picture of the same data.
 #include <gtest/gtest.h>
 
+#include "EncodedStream.h"
 #include "LibJpeg.h"
 #include "TestPictures.h"
 #include "codec/JpegDecoder.h"
@@ -18,11 +19,7 @@ std::vector<uint8_t> Ours(int w, int h, uint32_t flags, int quality, bool jfif,
                           const std::vector<uint8_t>& px) {
     JpegEncoder enc(static_cast<uint16_t>(quality));
     enc.jfifMode = jfif;
-    std::vector<uint8_t> out(JpegEncoder::MaxEncodedSize(w, h, flags));
-    size_t size = 0;
-    EXPECT_TRUE(enc.encode(px.data(), out.data(), w, h, size, flags, out.size()));
-    out.resize(size);
-    return out;
+    return testing_pictures::EncodedStream(enc, px, w, h, flags);
 }
 
 TEST(LibjpegOracle, ReadsOurJfifFilesInEveryMode) {

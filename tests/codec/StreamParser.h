@@ -63,12 +63,12 @@ class StreamParser {
         for (int i = 0; i < n; ++i) v = (v << 1) | Bit();
         return v;
     }
-    int Symbol(const HuffmanSpec& spec) {
+    int Symbol(const HuffmanTableData& table) {
         int code = 0, first = 0, index = 0;
         for (int len = 1; len <= 16; ++len) {
             code = (code << 1) | Bit();
-            int n = spec.counts[len - 1];
-            if (code - first < n) return spec.symbols[index + code - first];
+            int n = table.counts[len - 1];
+            if (code - first < n) return table.symbols[index + code - first];
             index += n;
             first = (first + n) << 1;
         }

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <random>
 
+#include "ImagePsnr.h"
 #include "TempDir.h"
 #include "album/FrameSession.h"
 #include "config/RecordingFrontend.h"
@@ -54,18 +55,7 @@ QImage PhotoLike(int w, int h) {
     return image;
 }
 
-double Psnr(const QImage& a, const QImage& b) {
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            const double dr = qRed(p) - qRed(q), dg = qGreen(p) - qGreen(q),
-                         db = qBlue(p) - qBlue(q);
-            sum += dr * dr + dg * dg + db * db;
-        }
-    const double mse = sum / (3.0 * a.width() * a.height());
-    return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
-}
+using test::Psnr;
 
 class AddPictureTest : public ::testing::Test {
   protected:

@@ -1,9 +1,7 @@
 // framewise-cli delete and move against a simulated frame, each a whole run.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-
+#include "CliRun.h"
 #include "TempDir.h"
 #include "device/FrameImage.h"
 #include "device/SimulatedFrame.h"
@@ -14,10 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int code = -1;
-    std::string out;
-};
+using test::CliRun;
 
 class EditCommandsTest : public ::testing::Test {
   protected:
@@ -31,19 +26,8 @@ class EditCommandsTest : public ::testing::Test {
     }
     // The backups before each write go to the test folder.
     CliRun Cli(const std::string& args) {
-        const std::string command = "XDG_DATA_HOME='" + (dir / "data").string() + "' '" +
-                                    FRAMEWISE_CLI + "' --simulate '" + image.string() +
-                                    "' --work-root '" + (dir / "work").string() + "' " + args +
-                                    " 2>/dev/null </dev/null";
-        CliRun run;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe) return run;
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return run;
+        return test::RunFrameCli(image, dir / "work", args, {},
+                                 "XDG_DATA_HOME='" + (dir / "data").string() + "'");
     }
     // The lengths of the frame's index entries, in album order.
     std::vector<uint32_t> IndexLengths() {

@@ -1,9 +1,10 @@
 // framewise-cli info, pull, backup and restore against a simulated frame.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 
+#include "CliRun.h"
+#include "FileBytes.h"
 #include "TempDir.h"
 #include "device/FrameImage.h"
 #include "transfer/TransferTestSupport.h"
@@ -17,16 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<uint8_t> Bytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
+using test::FileBytes;
 
-struct CliRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
 class SessionCommandsTest : public ::testing::Test {
   protected:
@@ -36,21 +30,7 @@ class SessionCommandsTest : public ::testing::Test {
     }
     // framewise-cli --simulate IMAGE --work-root DIR args...; stdout and stderr kept apart.
     CliRun Cli(const std::string& args) {
-        const fs::path errFile = dir / "stderr.txt";
-        const std::string command = std::string("'") + FRAMEWISE_CLI + "' --simulate '" +
-                                    image.string() + "' --work-root '" + (dir / "work").string() +
-                                    "' " + args + " 2>'" + errFile.string() + "' </dev/null";
-        CliRun run;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe) return run;
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        const auto err = Bytes(errFile);
-        run.err.assign(err.begin(), err.end());
-        return run;
+        return test::RunFrameCli(image, dir / "work", args, dir / "stderr.txt");
     }
     // Three pictures as the frame's firmware keeps them.
     void FillFrame() {
@@ -109,7 +89,7 @@ TEST_F(SessionCommandsTest, InfoAndPullOfAFrameWithPictures) {
     for (int n = 1; n <= 3; ++n) {
         char name[16];
         std::snprintf(name, sizeof name, "%04d.bmp", n);
-        const auto file = Bytes(dir / "bmp" / name);
+        const auto file = FileBytes(dir / "bmp" / name);
         DecodedPicture picture;
         ASSERT_TRUE(
             decoder.decode(streams[n - 1].data(), streams[n - 1].size(), 128, 128, picture));
@@ -120,7 +100,7 @@ TEST_F(SessionCommandsTest, InfoAndPullOfAFrameWithPictures) {
 
     CliRun jpg = Cli("pull '" + (dir / "jpg").string() + "' --format jpg");
     ASSERT_EQ(jpg.code, 0) << jpg.err;
-    const auto jfif = Bytes(dir / "jpg" / "0002.jpg");
+    const auto jfif = FileBytes(dir / "jpg" / "0002.jpg");
     ASSERT_GT(jfif.size(), 20u);
     EXPECT_EQ(jfif[0], 0xFF);
     EXPECT_EQ(jfif[1], 0xD8);
@@ -147,7 +127,7 @@ TEST_F(SessionCommandsTest, InfoAndPullOfAFrameWithPictures) {
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
-    const auto album = Bytes(dir / "bmp" / "0002.bmp");
+    const auto album = FileBytes(dir / "bmp" / "0002.bmp");
     double error = 0;
     for (int y = 0; y < 128; ++y) {
         for (int x = 0; x < 128; ++x) {
@@ -162,10 +142,10 @@ TEST_F(SessionCommandsTest, InfoAndPullOfAFrameWithPictures) {
 
 TEST_F(SessionCommandsTest, BackupAndRestore) {
     FillFrame();
-    const auto before = Bytes(image);
+    const auto before = FileBytes(image);
     CliRun backup = Cli("backup '" + (dir / "b.img").string() + "'");
     ASSERT_EQ(backup.code, 0) << backup.err;
-    EXPECT_EQ(Bytes(dir / "b.img"), before);
+    EXPECT_EQ(FileBytes(dir / "b.img"), before);
 
     // The album is lost on the frame, then put back.
     {
@@ -177,7 +157,7 @@ TEST_F(SessionCommandsTest, BackupAndRestore) {
     EXPECT_NE(Cli("info --json").out.find("\"pictures\": 0,"), std::string::npos);
     CliRun restore = Cli("restore '" + (dir / "b.img").string() + "'");
     ASSERT_EQ(restore.code, 0) << restore.err;
-    EXPECT_EQ(Bytes(image), before);
+    EXPECT_EQ(FileBytes(image), before);
     EXPECT_NE(Cli("info --json").out.find("\"pictures\": 3,"), std::string::npos);
 
     // A file of the wrong size is refused and nothing is written.
@@ -185,7 +165,7 @@ TEST_F(SessionCommandsTest, BackupAndRestore) {
     CliRun wrong = Cli("restore '" + (dir / "short.img").string() + "'");
     EXPECT_EQ(wrong.code, 1);
     EXPECT_NE(wrong.err.find("framewise-cli: "), std::string::npos);
-    EXPECT_EQ(Bytes(image), before);
+    EXPECT_EQ(FileBytes(image), before);
 
     // So is the flash of another frame of the same flash size.
     FrameImageOptions other;
@@ -194,7 +174,7 @@ TEST_F(SessionCommandsTest, BackupAndRestore) {
     ASSERT_TRUE(CreateFrameImage(dir / "other.img", other, error)) << error;
     CliRun foreign = Cli("restore '" + (dir / "other.img").string() + "'");
     EXPECT_EQ(foreign.code, 1);
-    EXPECT_EQ(Bytes(image), before);
+    EXPECT_EQ(FileBytes(image), before);
 }
 
 TEST_F(SessionCommandsTest, UsageAndMissingFrame) {

@@ -1,15 +1,15 @@
 // framewise-cli add run as the user runs it, against a simulated frame: each file added or
 // refused, the total, the usage errors, and what pull brings back from the frame.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <QColor>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
-#include <cstdio>
 #include <fstream>
 
+#include "CliRun.h"
+#include "ImagePsnr.h"
 #include "TempDir.h"
 #include "device/FrameImage.h"
 
@@ -18,11 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
 QImage PhotoLike(int w, int h) {
     QImage image(w, h, QImage::Format_RGB32);
@@ -42,17 +38,7 @@ QImage PhotoLike(int w, int h) {
     return image;
 }
 
-double Psnr(const QImage& a, const QImage& b) {
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            for (int d : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)})
-                sum += double(d) * d;
-        }
-    const double mse = sum / (3.0 * a.width() * a.height());
-    return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
-}
+using test::Psnr;
 
 class AddCommandTest : public ::testing::Test {
   protected:
@@ -61,21 +47,7 @@ class AddCommandTest : public ::testing::Test {
         EXPECT_TRUE(CreateFrameImage(image, FrameImageOptions{}, error)) << error;
     }
     CliRun Cli(const std::string& args) {
-        const fs::path errFile = dir / "stderr.txt";
-        const std::string command = std::string("'") + FRAMEWISE_CLI + "' --simulate '" +
-                                    image.string() + "' --work-root '" + (dir / "work").string() +
-                                    "' " + args + " 2>'" + errFile.string() + "' </dev/null";
-        CliRun run;
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe) return run;
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-        const int status = ::pclose(pipe);
-        run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::ifstream err(errFile);
-        run.err.assign(std::istreambuf_iterator<char>(err), {});
-        return run;
+        return test::RunFrameCli(image, dir / "work", args, dir / "stderr.txt");
     }
 
     test::TempDir dir;

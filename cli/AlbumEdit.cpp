@@ -1,0 +1,39 @@
+#include "cli/AlbumEdit.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "album/PictureTotal.h"
+#include "cli/DeferredSignals.h"
+
+namespace framewise::cli {
+
+AlbumCommands SessionAlbumCommands(FrameSession& session, Frontend& frontend) {
+    return AlbumCommands(session.Folder(), session.List(), session.Connection().Model(),
+                         session.State(), frontend, session.GetLanguage(),
+                         [&session](int c) { session.Store().UpdatePictureTotal(c); });
+}
+
+int WriteAlbumBack(Context& ctx, FrameSession& session, SessionFrontend& frontend) {
+    bool written = false;
+    {
+        DeferredSignals held;
+        written = session.Synchronize();
+    }
+    frontend.EndBar();
+    if (!written) {
+        ctx.err << "framewise-cli: synchronizing the album to the frame failed\n";
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+std::string OneLineTotal(FrameSession& session, int count) {
+    std::string text =
+        PictureTotalText(session.GetLanguage().Tr("IDC_STATIC_HIDSTATUS", "Total Pictures"), count,
+                         session.Totals());
+    text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
+    return text;
+}
+
+}  // namespace framewise::cli
