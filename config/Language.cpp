@@ -70,8 +70,4 @@ std::string FormatText(std::string_view format, std::string_view text) {
     return ReplaceFirst(format, "%s", text);
 }
 
-std::string FormatNumber(std::string_view format, long number) {
-    return ReplaceFirst(format, "%d", std::to_string(number));
-}
-
 }  // namespace framewise

@@ -50,9 +50,7 @@ private:
     std::atomic<int> m_langIndex{0};
 };
 
-// Replaces the first "%s" of format by text and the first "%d" by number where present;
-// the built-in messages carry at most one of each.
+// Replaces the first "%s" of format by text; the built-in messages carry at most one.
 std::string FormatText(std::string_view format, std::string_view text);
-std::string FormatNumber(std::string_view format, long number);
 
 }  // namespace framewise

@@ -109,13 +109,6 @@ std::string RecordingFrontend::LastTotal() const {
     return all.empty() ? std::string() : all.back();
 }
 
-int RecordingFrontend::LastProgress() const {
-    std::lock_guard lock(m_mutex);
-    for (auto it = m_entries.rbegin(); it != m_entries.rend(); ++it)
-        if (it->kind == "progress") return static_cast<int>(it->value);
-    return 0;
-}
-
 int RecordingFrontend::Count(const std::string& kind, const std::string& text) const {
     std::lock_guard lock(m_mutex);
     int n = 0;

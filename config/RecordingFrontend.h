@@ -47,7 +47,6 @@ public:
     std::vector<std::string> Questions() const;  // yes/no and yes/no/cancel texts
     std::string LastStatus() const;
     std::string LastTotal() const;
-    int LastProgress() const;
     int Count(const std::string& kind, const std::string& text) const;
     void Clear();
 
