@@ -146,6 +146,12 @@ TEST_F(SessionCommandsTest, BackupAndRestore) {
     CliRun backup = Cli("backup '" + (dir / "b.img").string() + "'");
     ASSERT_EQ(backup.code, 0) << backup.err;
     EXPECT_EQ(FileBytes(dir / "b.img"), before);
+    // An earlier backup is never replaced unasked.
+    std::ofstream(dir / "old.img", std::ios::binary) << "earlier";
+    EXPECT_EQ(Cli("backup '" + (dir / "old.img").string() + "'").code, 1);
+    EXPECT_EQ(FileBytes(dir / "old.img").size(), 7u);
+    EXPECT_EQ(Cli("backup '" + (dir / "old.img").string() + "' --force").code, 0);
+    EXPECT_EQ(FileBytes(dir / "old.img"), before);
 
     // The album is lost on the frame, then put back.
     {
