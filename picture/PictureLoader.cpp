@@ -31,6 +31,23 @@ bool Usable(const QImage& image) {
     return !image.isNull() && image.width() > 0 && image.height() > 0;
 }
 
+// The frame has no transparency: see-through parts of a PNG or GIF are shown on white, as a
+// viewer shows them, instead of whatever colour the transparent pixels happen to carry.
+QImage OnWhite(QImage image) {
+    if (!image.hasAlphaChannel()) return image;
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = line[x];
+            const int a = qAlpha(p);
+            auto over = [a](int c) { return (c * a + 255 * (255 - a) + 127) / 255; };
+            line[x] = qRgb(over(qRed(p)), over(qGreen(p)), over(qBlue(p)));
+        }
+    }
+    return image.convertToFormat(QImage::Format_RGB32);
+}
+
 }  // namespace
 
 bool ReadPictureFile(const std::filesystem::path& file, QImage& picture) {
@@ -39,7 +56,7 @@ bool ReadPictureFile(const std::filesystem::path& file, QImage& picture) {
     Prepare(reader);
     QImage decoded = reader.read();
     if (!Usable(decoded)) return false;
-    picture = std::move(decoded);
+    picture = OnWhite(std::move(decoded));
     return true;
 }
 
@@ -62,7 +79,7 @@ bool ReadPictureReduced(const std::filesystem::path& file, int limit, ReducedPic
     QImage decoded = reader.read();
     if (!Usable(decoded)) return false;
     picture.fullSize = reduce ? upright : decoded.size();
-    picture.image = std::move(decoded);
+    picture.image = OnWhite(std::move(decoded));
     return true;
 }
 

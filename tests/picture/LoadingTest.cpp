@@ -104,6 +104,22 @@ TEST(ReadPictureFile, FormatsByContent) {
     EXPECT_TRUE(ReadPictureFile(bmp, picture));
     EXPECT_FALSE(ReadPictureFile(dir.path(), picture));  // a folder
     EXPECT_FALSE(ReadPictureFile(dir / "missing.gif", picture));
+
+    // See-through pixels come out white, half see-through ones halfway, whatever colour the
+    // transparent pixels carry (black, typically).
+    QImage clear(4, 1, QImage::Format_ARGB32);
+    clear.setPixel(0, 0, qRgba(0, 0, 0, 0));
+    clear.setPixel(1, 0, qRgba(0, 0, 0, 128));
+    clear.setPixel(2, 0, qRgba(200, 10, 20, 255));
+    clear.setPixel(3, 0, qRgba(0, 0, 0, 255));
+    const std::string alpha = (dir / "alpha.png").string();
+    ASSERT_TRUE(clear.save(QString::fromStdString(alpha), "PNG"));
+    ASSERT_TRUE(ReadPictureFile(alpha, picture));
+    EXPECT_FALSE(picture.hasAlphaChannel());
+    EXPECT_EQ(picture.pixelColor(0, 0), QColor(255, 255, 255));
+    EXPECT_EQ(picture.pixelColor(1, 0), QColor(127, 127, 127));
+    EXPECT_EQ(picture.pixelColor(2, 0), QColor(200, 10, 20));
+    EXPECT_EQ(picture.pixelColor(3, 0), QColor(0, 0, 0));
 }
 
 // A copy cut short must not become a photo whose missing part is grey: JPEG, BMP and GIF
