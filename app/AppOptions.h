@@ -14,6 +14,8 @@ struct AppOptions {
     bool help = false;
     bool version = false;
     std::string error;  // a usage error, for the user
+    // Not an option: where the shipped configuration files are (empty: found as usual).
+    std::filesystem::path dataFolder;
 };
 
 // args without the program name. --help and --version win over everything after them.

@@ -12,6 +12,7 @@ std::optional<int> OpenSession(ProgramParts& parts, const AppOptions& options) {
     FrameSessionOptions o;
     o.workRoot = options.workRoot;
     o.simulateImage = options.simulateImage;
+    o.dataFolder = options.dataFolder;
     std::string error;
     if (!parts.session.Open(o, error)) {
         parts.frontend.ShowMessage("Framewise cannot start: " + error);
