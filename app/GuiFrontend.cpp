@@ -3,6 +3,8 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include <condition_variable>
+
 #include "app/Dialogs.h"
 
 namespace framewise {
@@ -16,6 +18,10 @@ QString Q(const std::string& text) {
 GuiFrontend::GuiFrontend(FrontendSurface& surface, QObject* parent)
     : QObject(parent), m_surface(surface) {}
 
+GuiFrontend::~GuiFrontend() {
+    Close();
+}
+
 bool GuiFrontend::OnWindowThread() const {
     return QThread::currentThread() == thread();
 }
@@ -28,18 +34,67 @@ void GuiFrontend::Post(Step&& step) {
         step();
         return;
     }
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_closed) return;
+    }
     QMetaObject::invokeMethod(this, std::forward<Step>(step), Qt::QueuedConnection);
 }
 
-// A blocking queued call to one's own thread would wait for ever; on the window's thread
-// the step simply runs.
+// One blocking call of a worker: done once the step has run, cancelled when the window
+// closed before it could.
+struct GuiFrontend::PendingCall {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool done = false;
+    bool cancelled = false;
+};
+
+// Like a blocking queued call, but one that Close can release. A blocking call to one's own
+// thread would wait for ever; on the window's thread the step simply runs.
 template <typename Step>
 void GuiFrontend::Send(Step&& step) {
     if (OnWindowThread()) {
         step();
         return;
     }
-    QMetaObject::invokeMethod(this, std::forward<Step>(step), Qt::BlockingQueuedConnection);
+    auto call = std::make_shared<PendingCall>();
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_closed) return;
+        m_pending.insert(call);
+    }
+    // The step runs on the window's thread, and Close does too: it either has run or never
+    // will, so it never touches the worker's data after the worker has gone on.
+    QMetaObject::invokeMethod(
+        this,
+        [call, &step] {
+            {
+                std::lock_guard lock(call->mutex);
+                if (call->cancelled) return;
+            }
+            step();
+            std::lock_guard lock(call->mutex);
+            call->done = true;
+            call->changed.notify_all();
+        },
+        Qt::QueuedConnection);
+    {
+        std::unique_lock lock(call->mutex);
+        call->changed.wait(lock, [&] { return call->done || call->cancelled; });
+    }
+    std::lock_guard lock(m_mutex);
+    m_pending.erase(call);
+}
+
+void GuiFrontend::Close() {
+    std::lock_guard lock(m_mutex);
+    m_closed = true;
+    for (const auto& call : m_pending) {
+        std::lock_guard callLock(call->mutex);
+        call->cancelled = true;
+        call->changed.notify_all();
+    }
 }
 
 void GuiFrontend::SetStatusText(const std::string& text) {
@@ -63,6 +118,10 @@ void GuiFrontend::SetPictureTotalText(const std::string& text) {
 }
 
 void GuiFrontend::PostEvent(std::string_view name, long wParam) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_closed) return;
+    }
     // Always through the queue, even from the window's thread: an event is handled after
     // the handler that posted it has returned, as a posted message is.
     QMetaObject::invokeMethod(

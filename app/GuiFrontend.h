@@ -4,8 +4,11 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
+
+#include <memory>
+#include <mutex>
+#include <set>
 
 #include "config/Frontend.h"
 
@@ -35,6 +38,7 @@ class GuiFrontend : public QObject, public Frontend {
   public:
     // Made on the window's thread; its calls are delivered there.
     explicit GuiFrontend(FrontendSurface& surface, QObject* parent = nullptr);
+    ~GuiFrontend() override;
 
     void SetStatusText(const std::string& text) override;
     void SetProgressRange(int low, int high) override;
@@ -54,13 +58,23 @@ class GuiFrontend : public QObject, public Frontend {
     // True on the thread the window's calls are delivered to.
     bool OnWindowThread() const;
 
+    // The window is going away (called on its thread): a worker waiting in a blocking call
+    // is released with the safe answer (No, Cancel, nothing chosen, the step not run), and
+    // every later call is dropped, so that joining a worker afterwards cannot hang.
+    void Close();
+
   private:
+    struct PendingCall;
+
     template <typename Step>
     void Post(Step&& step);
     template <typename Step>
     void Send(Step&& step);
 
     FrontendSurface& m_surface;
+    std::mutex m_mutex;
+    bool m_closed = false;
+    std::set<std::shared_ptr<PendingCall>> m_pending;
 };
 
 }  // namespace framewise

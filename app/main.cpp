@@ -33,6 +33,8 @@ int RunProgram(QApplication& app, const AppOptions& options) {
     QObject::connect(&window, &QDialog::finished, &app, [&app](int code) { app.exit(code); });
     window.StartOpening();
     const int code = app.exec();
+    // No worker may be left waiting on a window that no longer runs.
+    frontend.Close();
     session.Close();
     return code;
 }

@@ -49,6 +49,7 @@ class GuiFrontendTest : public QObject {
     void workerCallsArriveInOrderAndBlockingOnesAreAnswered();
     void callsOnTheWindowThreadRunAtOnce();
     void choosersTranslateTheirAnswers();
+    void closingReleasesAWaitingWorker();
 };
 
 void GuiFrontendTest::workerCallsArriveInOrderAndBlockingOnesAreAnswered() {
@@ -150,6 +151,33 @@ void GuiFrontendTest::choosersTranslateTheirAnswers() {
     worker.join();
     QCOMPARE(folder, std::optional<std::string>("/media/photos"));
     QCOMPARE(frontend.ChooseFolder("Choose Save JPG Directory"), std::nullopt);  // cancelled
+}
+
+void GuiFrontendTest::closingReleasesAWaitingWorker() {
+    RecordingDialog dialog;
+    GuiFrontend frontend(dialog);
+    Dialogs::SetNextAnswer(QMessageBox::Yes);
+    std::atomic<int> asked{0};
+    bool yes = true;
+    bool stepRan = false;
+    std::thread worker([&] {
+        frontend.SetStatusText("Sending");
+        ++asked;
+        yes = frontend.AskYesNo("Stop download and quit?");  // waits: the loop is not run
+        frontend.RunOnWindowThread([&] { stepRan = true; });  // closed: returns at once
+        frontend.SetStatusText("after the close");
+    });
+    // This thread runs no events meanwhile, so the worker is left waiting.
+    while (asked.load() == 0) QTest::qSleep(1);
+    QTest::qSleep(50);
+    frontend.Close();
+    worker.join();  // would hang if the waiting call were not released
+    QVERIFY(!yes);
+    QVERIFY(!stepRan);
+    QCoreApplication::processEvents();
+    // The status posted before the close still arrives; the question was never shown.
+    QCOMPARE(dialog.calls, QStringList{QStringLiteral("status Sending")});
+    QVERIFY(Dialogs::TakeShown().isEmpty());
 }
 
 QTEST_MAIN(GuiFrontendTest)
