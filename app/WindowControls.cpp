@@ -24,6 +24,9 @@ QListWidget* MakeIconList(QWidget* parent) {
     list->setResizeMode(QListView::Adjust);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setFrameShape(QFrame::StyledPanel);
+    // Files dropped on a list are the window's drop, not a move inside the list.
+    list->setDragDropMode(QAbstractItemView::NoDragDrop);
+    list->setAcceptDrops(false);
     return list;
 }
 
