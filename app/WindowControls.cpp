@@ -11,7 +11,6 @@
 #include "app/ControlFactory.h"
 #include "app/WindowLayout.h"
 #include "config/ControlIds.h"
-#include "config/TextTables.h"
 
 namespace framewise {
 
@@ -108,12 +107,6 @@ QListWidget* WindowControls::FolderPictureList() const {
 
 QTreeWidget* WindowControls::FolderTree() const {
     return qobject_cast<QTreeWidget*>(Get(kIdFolderTree));
-}
-
-std::vector<QWidget*> WindowControls::TooltipControls() const {
-    std::vector<QWidget*> controls;
-    for (const auto& t : TooltipTable(true)) controls.push_back(Get(t.controlId));
-    return controls;
 }
 
 std::vector<std::pair<int, QAbstractButton*>> WindowControls::CommandButtons() const {

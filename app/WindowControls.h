@@ -32,8 +32,6 @@ class WindowControls {
     QListWidget* AlbumList() const;
     QListWidget* FolderPictureList() const;
     QTreeWidget* FolderTree() const;
-    // The controls that show a tooltip, in registration order.
-    std::vector<QWidget*> TooltipControls() const;
     // Every command button, with its id, for routing clicks.
     std::vector<std::pair<int, QAbstractButton*>> CommandButtons() const;
 
