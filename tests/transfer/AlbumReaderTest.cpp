@@ -118,7 +118,9 @@ TEST(AlbumReader, NoMagicOrTooManyPicturesIsAnEmptyAlbum) {
         EXPECT_EQ(rig.fe.LastStatus(), "No photos in device!");
         EXPECT_EQ(rig.album->totals.back(), 0);
         EXPECT_EQ(rig.enabled, std::vector<bool>{true});
-        EXPECT_EQ(rig.fe.Events(), std::vector<std::string>{"DPFAttach"});
+        // The one end of every read, an empty album's included.
+        EXPECT_EQ(rig.fe.Events(), (std::vector<std::string>{"DPFAttach", "FinishThread"}));
+        EXPECT_TRUE(rig.state.m_bAlbumRead);
         EXPECT_TRUE(rig.state.m_bReady);
         EXPECT_FALSE(rig.state.m_bReading);
         EXPECT_EQ(rig.connection->Model().TotalStoredBytes(), 0);
@@ -149,6 +151,8 @@ TEST(AlbumReader, ThreeMismatchesInOneReadAreToleratedAFourthFails) {
             EXPECT_TRUE(rig.state.m_bReady);
             EXPECT_FALSE(rig.state.m_bReading);
             EXPECT_EQ(rig.fe.Count("event", "FinishThread"), 0);
+            EXPECT_EQ(rig.fe.Count("event", "TransferFailed"), 1);
+            EXPECT_FALSE(rig.state.m_bAlbumRead);
         }
     }
 }
@@ -170,6 +174,7 @@ TEST(AlbumReader, AnUnplugMidReadLeavesAUsableStateAndARetryReadsEverything) {
     EXPECT_TRUE(rig.state.m_bReady);
     EXPECT_FALSE(rig.state.m_bReading);
     EXPECT_EQ(rig.fe.Count("event", "FinishThread"), 0);
+    EXPECT_EQ(rig.fe.Count("event", "TransferFailed"), 1);
     ASSERT_EQ(rig.album->Files(), (std::vector<std::string>{"0001.bmp", "0002.bmp"}));
     EXPECT_EQ(FileRows(rig.album->Path(2)), ExpectedRows(rig.decoder, pictures[1], 128, 128));
 
