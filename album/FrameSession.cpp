@@ -161,6 +161,14 @@ bool FrameSession::Open(const FrameSessionOptions& options, std::string& error) 
     return true;
 }
 
+void FrameSession::SetEnableControls(std::function<void(bool)> enable) {
+    if (m_context) m_context->enableControls = std::move(enable);
+}
+
+void FrameSession::SetEnableFolderTree(std::function<void()> enable) {
+    if (m_context) m_context->enableFolderTree = std::move(enable);
+}
+
 LanguageSwitch FrameSession::SwitchLanguage(int commandId, const CaptionState& state) {
     LanguageSwitch result =
         ApplyLanguage(commandId, m_language, m_settings, state, m_startup.title, *m_tap);

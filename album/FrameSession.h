@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -72,6 +73,12 @@ class FrameSession {
     bool DevicePresent() const;
     const StartupSettings& Startup() const { return m_startup; }
 
+    // The window's EnableControls (the sixteen command controls) and the enabling of the folder
+    // tree alone, which the session and the workers call, the workers on their own thread. Set
+    // them after Open, before the first attach.
+    void SetEnableControls(std::function<void(bool)> enable);
+    void SetEnableFolderTree(std::function<void()> enable);
+
     // A language menu command (9002 + index): the texts to apply, the choice recorded, and the
     // picture total written again in the new language.
     LanguageSwitch SwitchLanguage(int commandId, const CaptionState& state);
@@ -91,7 +98,8 @@ class FrameSession {
     bool StartupAttach();
     // The device-arrival steps ("HIDDEVICECHANGE" 1): the earlier connection's buffers and the
     // album (folder, list, AlbumNames, SourcePathList, total bytes) emptied, m_bAttached set,
-    // then the attach. True as for StartupAttach. False while a worker runs or a removal waits.
+    // then the attach. True as for StartupAttach. False while a worker runs or a removal waits
+    // (once the removal is finished, arrive then if DevicePresent()).
     bool Arrive();
 
     // What "DPFAttach" starts: the album read on the worker thread, not waited for; its end
