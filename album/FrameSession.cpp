@@ -379,6 +379,8 @@ bool FrameSession::FinishRemoval() {
 
 void FrameSession::Close() {
     if (!m_open) return;
+    // A read still running is of no use any more; a synchronize is let finish.
+    m_reader->RequestStop();
     m_worker.Join();
     m_folder.Empty();
     m_paths.DeleteCanvasFiles();

@@ -139,8 +139,9 @@ class FrameSession {
     bool FinishRemoval();
     bool RemovalPending() const { return m_removalPending; }
 
-    // The exit clean-up: waits for a running worker, deletes the album files, the preview's
-    // work files and the temporary files. The destructor runs it too.
+    // The exit clean-up: stops a running read and waits for the worker (never call it while
+    // the worker may wait for this thread), deletes the album files, the preview's work files
+    // and the temporary files. The destructor runs it too.
     void Close();
 
     // The numbers of the picture total for the current connection.
