@@ -9,7 +9,7 @@
 #include <deque>
 #include <thread>
 
-#include "TempDir.h"
+#include "EditSessionSupport.h"
 #include "album/FrameSession.h"
 #include "config/EventNames.h"
 #include "device/FrameImage.h"
@@ -56,41 +56,13 @@ class WindowFrontend : public test::HookedFrontend {
 class SessionEventsTest : public ::testing::Test {
   protected:
     void Open(int pictures) {
-        std::string error;
-        ASSERT_TRUE(CreateFrameImage(image, FrameImageOptions{}, error)) << error;
-        {
-            auto frame = SimulatedFrame::Open(image, error);
-            ASSERT_TRUE(frame) << error;
-            for (int seed = 1; seed <= pictures; ++seed)
-                streams.push_back(test::EncodeStream(128, 128, seed));
-            test::PokeAlbum(*frame, 0x30000, streams);
-        }
-        session = std::make_unique<FrameSession>(fe);
-        FrameSessionOptions options;
-        options.workRoot = dir / "work";
-        options.simulateImage = image;
-        options.dataFolder = fs::path(FRAMEWISE_SOURCE_DIR) / "data";
-        options.backupRoot = dir / "backups";
-        options.hotPlug = true;
-        ASSERT_TRUE(session->Open(options, error)) << error;
+        for (int seed = 1; seed <= pictures; ++seed)
+            streams.push_back(test::EncodeStream(128, 128, seed));
+        test::CreateFrameWith(image, {}, streams);
+        session = test::OpenSession(fe, dir.path(), image, /*hotPlug=*/true);
         frame = session->Simulated().get();
-        frame->SetBusyPolls(0);
     }
-    // Adds a stream to the album as Add does: the flash model and the album file.
-    void AddStream(int seed) {
-        const auto stream = test::EncodeStream(128, 128, seed);
-        FlashModel& model = session->Connection().Model();
-        const int k = session->List().ItemCount();
-        ASSERT_TRUE(model.FitsNewPicture(static_cast<int>(stream.size()), k));
-        model.CaptureNextAddress();
-        ASSERT_TRUE(model.AppendPicture(k, stream.data(), stream.size()));
-        JpegDecoder decoder;
-        DecodedPicture picture;
-        ASSERT_TRUE(decoder.decode(stream.data(), stream.size(), 128, 128, picture));
-        session->Store().StoreAlbumPicture(k + 1, test::TransferRig::BottomUp(picture).data(), 128,
-                                           128);
-        session->State().m_bModified = true;
-    }
+    void AddStream(int seed) { test::AddStream(*session, test::EncodeStream(128, 128, seed)); }
 
     // The window's event loop: the frame's change notification and the posted events, each
     // handled by one call on the session, until `done` says so (or a time limit passes).

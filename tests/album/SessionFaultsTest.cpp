@@ -3,8 +3,7 @@
 // written at all, and the run's own attach tolerates what only a hot-plugged frame may not.
 #include <gtest/gtest.h>
 
-#include "FileBytes.h"
-#include "TempDir.h"
+#include "EditSessionSupport.h"
 #include "album/AlbumCommands.h"
 #include "album/FrameSession.h"
 #include "device/FrameImage.h"
@@ -17,40 +16,10 @@ namespace fs = std::filesystem;
 
 class SessionFaultsTest : public ::testing::Test {
   protected:
-    void Create(FrameImageOptions options = {}) {
-        std::string error;
-        ASSERT_TRUE(CreateFrameImage(image, options, error)) << error;
-    }
-    std::unique_ptr<FrameSession> Open(Frontend& fe) {
-        auto session = std::make_unique<FrameSession>(fe);
-        FrameSessionOptions options;
-        options.workRoot = dir / "work";
-        options.simulateImage = image;
-        options.dataFolder = fs::path(FRAMEWISE_SOURCE_DIR) / "data";
-        options.backupRoot = dir / "backups";
-        std::string error;
-        EXPECT_TRUE(session->Open(options, error)) << error;
-        if (session->Simulated()) session->Simulated()->SetBusyPolls(0);
-        return session;
-    }
     AlbumCommands Commands(FrameSession& session, Frontend& fe) {
         return AlbumCommands(session.Folder(), session.List(), session.Connection().Model(),
                              session.State(), fe, session.GetLanguage(),
                              [&session](int c) { session.Store().UpdatePictureTotal(c); });
-    }
-    // Adds a stream to the album as Add does: the flash model and the album file.
-    void AddStream(FrameSession& session, const std::vector<uint8_t>& stream) {
-        FlashModel& model = session.Connection().Model();
-        const int k = session.List().ItemCount();
-        ASSERT_TRUE(model.FitsNewPicture(static_cast<int>(stream.size()), k));
-        model.CaptureNextAddress();
-        ASSERT_TRUE(model.AppendPicture(k, stream.data(), stream.size()));
-        JpegDecoder decoder;
-        DecodedPicture picture;
-        ASSERT_TRUE(decoder.decode(stream.data(), stream.size(), 128, 128, picture));
-        session.Store().StoreAlbumPicture(k + 1, test::TransferRig::BottomUp(picture).data(), 128,
-                                          128);
-        session.State().m_bModified = true;
     }
 
     test::TempDir dir;
@@ -60,17 +29,11 @@ class SessionFaultsTest : public ::testing::Test {
 // Ten pictures, of which the read breaks off at one whose verification keeps failing: the
 // pictures read so far must never be written back as the whole album.
 TEST_F(SessionFaultsTest, AnAlbumReadInPartIsNeverWrittenBackAndTheReadCanBeRepeated) {
-    Create();
     std::vector<std::vector<uint8_t>> streams;
     for (int seed = 1; seed <= 10; ++seed) streams.push_back(test::EncodeStream(128, 128, seed));
-    {
-        std::string error;
-        auto frame = SimulatedFrame::Open(image, error);
-        ASSERT_TRUE(frame) << error;
-        test::PokeAlbum(*frame, 0x30000, streams);
-    }
+    test::CreateFrameWith(image, {}, streams);
     test::HookedFrontend fe;
-    auto session = Open(fe);
+    auto session = test::OpenSession(fe, dir.path(), image);
     SimulatedFrame& frame = *session->Simulated();
     // Picture `failAt` fails its verification four times in a row, once per read.
     std::string failAt = "6 / 10";
@@ -130,15 +93,9 @@ TEST_F(SessionFaultsTest, AnAlbumReadInPartIsNeverWrittenBackAndTheReadCanBeRepe
 TEST_F(SessionFaultsTest, AFrameWithAnUnalignedIndexIsReadOnly) {
     FrameImageOptions options;
     options.indexAddress = 0x31000;
-    Create(options);
     std::vector<std::vector<uint8_t>> streams = {test::EncodeStream(128, 128, 1),
                                                  test::EncodeStream(128, 128, 2)};
-    {
-        std::string error;
-        auto frame = SimulatedFrame::Open(image, error);
-        ASSERT_TRUE(frame) << error;
-        test::PokeAlbum(*frame, 0x31000, streams);
-    }
+    test::CreateFrameWith(image, options, streams);
     const std::string english =
         "This frame keeps its album index at 0x31000, which does not start a 64 KB flash "
         "block: its pictures can be viewed and saved, but the album cannot be changed or "
@@ -146,7 +103,7 @@ TEST_F(SessionFaultsTest, AFrameWithAnUnalignedIndexIsReadOnly) {
     for (bool chinese : {false, true}) {
         SCOPED_TRACE(chinese ? "Chinese" : "English");
         test::HookedFrontend fe;
-        auto session = Open(fe);
+        auto session = test::OpenSession(fe, dir.path(), image);
         if (chinese) {
             std::ofstream(dir / "lang.ini") << "[Language]\nLan_1=Chinese Simplified\n";
             session->GetLanguage().SetFile(dir / "lang.ini");
@@ -167,7 +124,7 @@ TEST_F(SessionFaultsTest, AFrameWithAnUnalignedIndexIsReadOnly) {
 
         const auto flashBefore = frame.Flash();
         frame.ClearLog();
-        AddStream(*session, test::EncodeStream(128, 128, 3));
+        test::AddStream(*session, test::EncodeStream(128, 128, 3));
         EXPECT_FALSE(session->Synchronize());
         AlbumCommands commands = Commands(*session, fe);
         session->List().ClearSelection();
@@ -196,9 +153,9 @@ void MakeHeaderVerifyUnreadable(SimulatedFrame& frame) {
 }
 
 TEST_F(SessionFaultsTest, TheRunsOwnAttachToleratesAnUnreadableVerifyValueAHotPlugDoesNot) {
-    Create();
+    test::CreateFrameWith(image, {}, {});
     RecordingFrontend fe;
-    auto session = Open(fe);
+    auto session = test::OpenSession(fe, dir.path(), image);
     MakeHeaderVerifyUnreadable(*session->Simulated());
     ASSERT_TRUE(session->AttachAndRead());
     EXPECT_EQ(fe.Count("status", "Cannot read the verify value from the DPF!"), 0);
