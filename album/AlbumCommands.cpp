@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "config/ControlIds.h"
+#include "transfer/AlbumWritable.h"
 
 namespace framewise {
 
@@ -37,10 +38,22 @@ AlbumCommands::AlbumCommands(AlbumFolder& folder, AlbumListModel& list, FlashMod
       m_language(language),
       m_updateTotal(std::move(updateTotal)) {}
 
+bool AlbumCommands::CanEdit() const {
+    // Until a read has completed the album on the PC may be only a part of the frame's; the
+    // next synchronize would make that part the whole album.
+    return m_state.m_bReady && !m_state.m_bBatchAdding && m_state.m_bAlbumRead;
+}
+
+bool AlbumCommands::RefuseReadOnly() {
+    if (AlbumWritable(m_model.IndexAddress())) return false;
+    m_frontend.ShowMessage(ReadOnlyAlbumText(m_language, m_model.IndexAddress()));
+    return true;
+}
+
 DeleteOutcome AlbumCommands::DeleteSelected(const std::string& lastFolderPicture) {
     DeleteOutcome outcome;
     outcome.count = m_list.ItemCount();
-    if (!m_state.m_bReady || m_state.m_bBatchAdding || m_state.m_bDeleting) return outcome;
+    if (!CanEdit() || m_state.m_bDeleting || RefuseReadOnly()) return outcome;
 
     const std::vector<int> selected = m_list.SelectedIndices();
     const int s = static_cast<int>(selected.size());
@@ -110,7 +123,7 @@ bool AlbumCommands::MoveDown() {
 }
 
 bool AlbumCommands::Move(int direction) {
-    if (!m_state.m_bReady || m_state.m_bBatchAdding || m_state.m_bMoving) return false;
+    if (!CanEdit() || m_state.m_bMoving || RefuseReadOnly()) return false;
     const std::vector<int> selected = m_list.SelectedIndices();
     if (selected.size() >= 2) {
         m_frontend.ShowMessage(m_language.Tr("MOVE_TIPS_1", "Please select one pic only!"));

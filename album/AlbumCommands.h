@@ -37,6 +37,9 @@ class AlbumCommands {
 
     void SetButtonEnabler(ButtonEnabler enabler) { m_enableButton = std::move(enabler); }
 
+    // Delete and the moves act only when ready, no batch runs and the album was read whole
+    // from the frame attached now; a frame whose album is read-only refuses them with its
+    // message.
     // Delete (1006). lastFolderPicture is the folder picture the preview showed last; it is
     // what the preview shows once the album is empty.
     DeleteOutcome DeleteSelected(const std::string& lastFolderPicture = {});
@@ -48,6 +51,11 @@ class AlbumCommands {
     SelectAllTarget SelectAll(bool folderListHasFocus);
 
   private:
+    // Ready, no batch running and the album read whole: the state every edit needs.
+    bool CanEdit() const;
+    // A frame whose album can never be written back: its album is not edited either (the
+    // message says why).
+    bool RefuseReadOnly();
     bool Move(int direction);
 
     AlbumFolder& m_folder;

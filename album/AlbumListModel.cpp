@@ -77,16 +77,23 @@ void AlbumListModel::PlaceItem(int index) {
 }
 
 void AlbumListModel::RefreshAlbumList(bool incremental, bool appendNew, int addedNumber) {
+    // The listener hears of the changes with no lock of ours held: a window's listener may
+    // wait for its own thread, which may itself be asking for a rebuild meanwhile.
+    Notify(Rebuild(incremental, appendNew, addedNumber));
+}
+
+std::vector<AlbumListChange> AlbumListModel::Rebuild(bool incremental, bool appendNew,
+                                                     int addedNumber) {
     // One rebuild at a time: the read worker and the main thread may both ask for one.
     std::lock_guard refresh(m_refreshMutex);
-    if (m_folder.Path().empty()) return;
+    if (m_folder.Path().empty()) return {};
     if (appendNew) {
         m_folder.AppendAlbumName(AlbumFolder::FileName(addedNumber));
     } else if (!m_state.m_bMoving.load()) {
-        if (!m_folder.EnumerateAlbumFolder()) return;
+        if (!m_folder.EnumerateAlbumFolder()) return {};
     }
     const std::vector<std::string> names = m_folder.AlbumNames();
-    if (names.empty()) return;
+    if (names.empty()) return {};
 
     int width, height;
     bool withThumbnails;
@@ -140,7 +147,7 @@ void AlbumListModel::RefreshAlbumList(bool incremental, bool appendNew, int adde
             }
         }
     }
-    Notify(changes);
+    return changes;
 }
 
 void AlbumListModel::DeleteAllItems() {

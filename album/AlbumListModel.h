@@ -99,6 +99,8 @@ class AlbumListModel {
 
   private:
     void Notify(const std::vector<AlbumListChange>& changes);
+    // RefreshAlbumList's work; answers the changes to tell the listener.
+    std::vector<AlbumListChange> Rebuild(bool incremental, bool appendNew, int addedNumber);
     void PlaceItem(int index);  // with m_mutex held
 
     AlbumFolder& m_folder;

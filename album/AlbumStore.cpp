@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "codec/BmpFile.h"
+#include "config/TextTables.h"
 
 namespace framewise {
 
@@ -50,7 +51,8 @@ void AlbumStore::RefreshAlbumList() {
 
 void AlbumStore::UpdatePictureTotal(int count) {
     const PictureTotalInputs in = m_totals ? m_totals() : PictureTotalInputs{0};
-    const std::string label = m_language.Tr("IDC_STATIC_HIDSTATUS", "Total Pictures");
+    const std::string label =
+        m_language.Tr(kPictureTotalLabel.key, kPictureTotalLabel.englishDefault);
     m_frontend.SetPictureTotalText(PictureTotalText(label, count, in));
 }
 

@@ -9,13 +9,17 @@
 #include <mutex>
 #include <utility>
 
+#include "config/ControlIds.h"
+#include "config/EventNames.h"
 #include "config/StartupConfig.h"
 
 namespace framewise {
 
 class FrameSession::EventTap : public Frontend {
   public:
-    explicit EventTap(Frontend& inner) : m_inner(inner) {}
+    using Event = std::pair<std::string, long>;
+
+    EventTap(Frontend& inner, const TransferWorker& worker) : m_inner(inner), m_worker(worker) {}
 
     void SetStatusText(const std::string& text) override { m_inner.SetStatusText(text); }
     void SetProgressRange(int low, int high) override { m_inner.SetProgressRange(low, high); }
@@ -37,37 +41,52 @@ class FrameSession::EventTap : public Frontend {
                                               const std::string& filter) override {
         return m_inner.ChooseSaveFile(defaultExtension, filter);
     }
-    // The session is the main window of a headless run: it takes the events itself and
-    // passes them on for whoever watches.
+    void RunOnWindowThread(const std::function<void()>& step) override {
+        m_inner.RunOnWindowThread(step);
+    }
+    // An event a worker job posts is held until the job has returned and the worker is idle
+    // (ReleaseHeld): its handler may then join the worker at once or start the next job.
     void PostEvent(std::string_view name, long wParam) override {
         {
             std::lock_guard lock(m_mutex);
-            m_events.emplace_back(std::string(name), wParam);
+            if (m_worker.OnWorkerThread()) {
+                m_held.emplace_back(std::string(name), wParam);
+                return;
+            }
+            m_noted.emplace_back(std::string(name), wParam);
         }
         m_inner.PostEvent(name, wParam);
     }
 
-    std::deque<std::pair<std::string, long>> Take() {
+    // Run by the worker after each job, on its thread.
+    void ReleaseHeld() {
+        std::deque<Event> held;
+        {
+            std::lock_guard lock(m_mutex);
+            held = std::exchange(m_held, {});
+            m_noted.insert(m_noted.end(), held.begin(), held.end());
+        }
+        for (const auto& [name, wParam] : held) m_inner.PostEvent(name, wParam);
+    }
+
+    // The events noted since the last call: a run without a window handles them itself.
+    std::deque<Event> Take() {
         std::lock_guard lock(m_mutex);
-        return std::exchange(m_events, {});
+        return std::exchange(m_noted, {});
     }
 
   private:
     Frontend& m_inner;
+    const TransferWorker& m_worker;
     std::mutex m_mutex;
-    std::deque<std::pair<std::string, long>> m_events;
+    std::deque<Event> m_held;
+    std::deque<Event> m_noted;
 };
 
-namespace {
-
-bool Contains(const std::deque<std::pair<std::string, long>>& events, std::string_view name) {
-    return std::any_of(events.begin(), events.end(),
-                       [&](const auto& e) { return e.first == name; });
+FrameSession::FrameSession(Frontend& frontend)
+    : m_tap(std::make_unique<EventTap>(frontend, m_worker)) {
+    m_worker.SetJobEndHook([this] { m_tap->ReleaseHeld(); });
 }
-
-}  // namespace
-
-FrameSession::FrameSession(Frontend& frontend) : m_tap(std::make_unique<EventTap>(frontend)) {}
 
 FrameSession::~FrameSession() {
     Close();
@@ -99,6 +118,12 @@ bool FrameSession::Open(const FrameSessionOptions& options, std::string& error) 
         options.dataFolder.empty() ? FindDataFolder() : options.dataFolder;
     StartupConfig startup(data, m_paths);
     startup.Run(m_settings, m_language, *m_tap);
+    m_startup.title = startup.WindowCaption();
+    // The quality slider's range; a hand-edited start-up file may say anything.
+    m_startup.jpgQuality = std::clamp(startup.m_nJpgQuality, 10, 100);
+    m_startup.corpLink = startup.m_strCorpLink;
+    m_startup.progressCtrl = startup.m_strProgressCtrl;
+    m_startup.menu = startup.m_menu;
 
     m_context = std::make_unique<TransferContext>(
         TransferContext{*m_tap, m_language, m_settings, m_state, m_paths, {}, {}});
@@ -112,7 +137,7 @@ bool FrameSession::Open(const FrameSessionOptions& options, std::string& error) 
         }
         linkOptions.simulatedFrame = m_simulated;
     }
-    linkOptions.useUdev = false;  // one run, one scan: nobody waits for notifications
+    linkOptions.useUdev = options.hotPlug;
     linkOptions.languageIndex = [this] { return m_language.LangIndex(); };
     m_link = std::make_unique<DeviceLink>(*m_tap, linkOptions);
     m_link->Start();
@@ -127,11 +152,45 @@ bool FrameSession::Open(const FrameSessionOptions& options, std::string& error) 
     m_synchronizer = std::make_unique<Synchronizer>(*m_connection, *m_store);
     if (options.backupRoot) m_synchronizer->SetBackupRoot(*options.backupRoot);
     m_open = true;
+
+    // The window's captions as the start-up applies them: the crop rectangle off, no frame
+    // attached yet.
+    m_startup.language = SwitchLanguage(
+        kCmdLanguage(m_language.LangIndex()),
+        CaptionState{.m_bCropNext = false, .attached = false, .quality = m_startup.jpgQuality});
     return true;
+}
+
+void FrameSession::SetEnableControls(std::function<void(bool)> enable) {
+    if (m_context) m_context->enableControls = std::move(enable);
+}
+
+void FrameSession::SetEnableFolderTree(std::function<void()> enable) {
+    if (m_context) m_context->enableFolderTree = std::move(enable);
+}
+
+LanguageSwitch FrameSession::SwitchLanguage(int commandId, const CaptionState& state) {
+    LanguageSwitch result =
+        ApplyLanguage(commandId, m_language, m_settings, state, m_startup.title, *m_tap);
+    if (result.applied && m_store && !m_worker.Running())
+        m_store->UpdatePictureTotal(m_list->ItemCount());
+    return result;
 }
 
 bool FrameSession::DevicePresent() const {
     return m_link && m_link->IsPresent();
+}
+
+int FrameSession::NotificationFd() const {
+    return m_link ? m_link->NotificationFd() : -1;
+}
+
+void FrameSession::HandleNotification() {
+    if (m_link) m_link->HandleNotification();
+}
+
+void FrameSession::Poll() {
+    if (m_link) m_link->Poll();
 }
 
 PictureTotalInputs FrameSession::Totals() const {
@@ -145,40 +204,55 @@ PictureTotalInputs FrameSession::Totals() const {
     return in;
 }
 
-void FrameSession::HandleEvents() {
-    for (const auto& [name, wParam] : m_tap->Take()) {
-        if (name == "FinishThread") {
-            m_context->EnableControls(true);
-            m_state.m_bReady = true;
-        }
-        (void)wParam;
-    }
-}
-
-bool FrameSession::Arrive() {
-    if (!m_open || m_worker.Running()) return false;
+bool FrameSession::AttachFrame(bool arrival) {
+    if (!m_open || m_worker.Running() || m_removalPending) return false;
+    JoinEndedWorker();
     m_tap->Take();
+    // What a connection before this one left: its buffers and its album.
     m_connection->ReleaseBuffers();
     m_folder.ClearSourcePaths();
-    m_language.CountLanguages();
-    m_tap->SetStatusText(m_language.Tr("DEVICEON_TIPS", "DPF Connected!"));
+    if (arrival) {
+        m_language.CountLanguages();
+        m_tap->SetStatusText(m_language.Tr("DEVICEON_TIPS", "DPF Connected!"));
+    }
     m_list->DestroyImageList();
     m_folder.ClearAlbumNames();
-    m_state.m_bAttached = true;
+    m_state.m_bModified = false;
+    m_state.m_bReadStopped = false;
+    // An arrival counts the frame as attached before the attach; the start-up attach does not,
+    // and so goes on without a verify value the frame cannot give.
+    m_state.m_bAttached = arrival;
     m_context->EnableControls(false);
     m_store->ResetForArrival();
     m_connection->Model().SetTotalStoredBytes(0);
 
     m_connection->Attach();
-    const auto events = m_tap->Take();
-    if (!Contains(events, "DPFAttach")) return false;
+    const auto posted = m_tap->Take();
+    const bool attached = std::any_of(posted.begin(), posted.end(),
+                                      [](const auto& e) { return e.first == events::kDpfAttach; });
+    if (!attached) return false;
     m_list->CreateImageList(m_connection->Thumbnails().thumbWidth, m_connection->ThumbHeight(),
                             m_connection->Thumbnails().thumbColumn);
     return true;
 }
 
+bool FrameSession::StartupAttach() {
+    if (!m_open) return false;
+    if (!DevicePresent()) {
+        m_connection->Detach(true);
+        return false;
+    }
+    return AttachFrame(false);
+}
+
+bool FrameSession::Arrive() {
+    return AttachFrame(true);
+}
+
 bool FrameSession::StartAlbumRead() {
-    if (!m_open || m_worker.Running()) return false;
+    if (!m_open || m_worker.Running() || m_removalPending || !m_state.m_bAttached) return false;
+    JoinEndedWorker();
+    m_tap->Take();
     if (m_state.m_bReadStopped) {
         // A read after a failed one starts again from an empty album, as at an arrival.
         m_folder.Empty();
@@ -192,37 +266,121 @@ bool FrameSession::StartAlbumRead() {
     return m_reader->StartRead(m_worker);
 }
 
-void FrameSession::WaitForWorker() {
-    m_worker.Join();
-    HandleEvents();
+void FrameSession::StopAlbumRead() {
+    if (m_reader) m_reader->RequestStop();
 }
 
 bool FrameSession::ReadAlbum() {
     if (!StartAlbumRead()) return false;
     WaitForWorker();
-    return !m_state.m_bReadStopped.load();
+    return m_state.m_bAlbumRead.load();
 }
 
 bool FrameSession::AttachAndRead() {
-    return Arrive() && ReadAlbum();
+    return StartupAttach() && ReadAlbum();
+}
+
+bool FrameSession::StartSynchronize() {
+    if (!m_open || !m_connection->IsConnected() || m_worker.Running() || m_removalPending)
+        return false;
+    JoinEndedWorker();
+    m_tap->Take();
+    return m_synchronizer->Command(m_worker);
 }
 
 bool FrameSession::Synchronize() {
-    if (!m_open || !m_connection->IsConnected()) return false;
-    m_tap->Take();
-    if (!m_synchronizer->Command(m_worker)) return false;
+    if (!StartSynchronize()) return false;
     m_worker.Join();
-    const auto events = m_tap->Take();
-    const bool finished = Contains(events, "FinishThread");
-    if (finished) {
-        m_context->EnableControls(true);
-        m_state.m_bReady = true;
+    bool finished = false;
+    for (const auto& [name, wParam] : m_tap->Take()) {
+        if (name == events::kFinishThread) {
+            finished = true;
+            OnFinishThread();
+        } else if (name == events::kTransferFailed) {
+            OnTransferFailed(wParam);
+        }
     }
     return finished;
 }
 
+void FrameSession::JoinEndedWorker() {
+    // Only a worker whose job has returned is joined here: a running one may be waiting for
+    // an answer from this very thread.
+    if (!m_worker.Running()) m_worker.Join();
+}
+
+TransferEnd FrameSession::QuitAfterTransfer() {
+    m_folder.Empty();
+    m_paths.DeleteCanvasFiles();
+    return TransferEnd::Quit;
+}
+
+TransferEnd FrameSession::OnFinishThread() {
+    JoinEndedWorker();
+    if (m_removalPending) return FinishRemoval() ? TransferEnd::Removed : TransferEnd::Continue;
+    // An end that arrives after the frame's removal was finished changes nothing.
+    if (!m_state.m_bAttached) return TransferEnd::Continue;
+    m_context->EnableControls(true);
+    m_state.m_bReady = true;
+    if (m_state.m_bQuitPending) return QuitAfterTransfer();
+    return TransferEnd::Continue;
+}
+
+TransferEnd FrameSession::OnTransferFailed(long which) {
+    JoinEndedWorker();
+    if (m_removalPending) return FinishRemoval() ? TransferEnd::Removed : TransferEnd::Continue;
+    if (!m_state.m_bAttached) return TransferEnd::Continue;
+    // A stop asked for to quit ends the program whether the stopped synchronize succeeded or
+    // failed. After a failed read the controls stay off until a read completes; the read can
+    // be run again. After a failed synchronize the synchronizer has enabled them already.
+    m_state.m_bReady = true;
+    if (which == events::kTransferSynchronize && m_state.m_bQuitPending) return QuitAfterTransfer();
+    return TransferEnd::Continue;
+}
+
+TransferEnd FrameSession::WaitForWorker() {
+    m_worker.Join();
+    TransferEnd end = TransferEnd::Continue;
+    for (const auto& [name, wParam] : m_tap->Take()) {
+        if (name == events::kFinishThread)
+            end = OnFinishThread();
+        else if (name == events::kTransferFailed)
+            end = OnTransferFailed(wParam);
+    }
+    return end;
+}
+
+bool FrameSession::BeginRemoval() {
+    if (!m_open) return false;
+    m_state.m_bAttached = false;
+    m_tap->SetStatusText(m_language.Tr("DEVICEOFF_TIPS", "DPF Detached!"));
+    // The read checks m_bAttached before and after each picture and the synchronize before
+    // each; the read's stop request also ends it between pictures.
+    m_reader->RequestStop();
+    m_removalPending = true;
+    return m_worker.Running();
+}
+
+bool FrameSession::FinishRemoval() {
+    if (!m_open || m_worker.Running()) return false;
+    m_worker.Join();
+    m_connection->Detach(false);
+    m_state.m_bReading = false;
+    m_state.m_bModified = false;
+    m_state.m_bReadStopped = false;
+    m_state.m_bAlbumRead = false;
+    m_connection->Model().SetTotalStoredBytes(0);
+    m_store->UpdatePictureTotal(0);
+    m_connection->ReleaseBuffers();
+    m_context->ResetProgress();
+    m_removalPending = false;
+    return true;
+}
+
 void FrameSession::Close() {
     if (!m_open) return;
+    // A read still running is of no use any more; a synchronize is let finish.
+    m_reader->RequestStop();
     m_worker.Join();
     m_folder.Empty();
     m_paths.DeleteCanvasFiles();

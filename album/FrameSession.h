@@ -1,8 +1,11 @@
 // One run of the program without widgets: work folders, settings and language, the device
 // link, the connection, the album folder, list and store, the read and synchronize workers.
+// A window is a thin dispatcher over it: each event becomes one call here, and the window
+// redraws from the state the session keeps.
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +18,7 @@
 #include "config/AppState.h"
 #include "config/Frontend.h"
 #include "config/Language.h"
+#include "config/LanguageUi.h"
 #include "config/Settings.h"
 #include "config/WorkPaths.h"
 #include "device/DeviceCommands.h"
@@ -33,6 +37,26 @@ struct FrameSessionOptions {
     std::optional<std::filesystem::path> simulateImage;  // a simulated frame over this image
     std::filesystem::path dataFolder;                    // empty: FindDataFolder()
     std::optional<std::filesystem::path> backupRoot;     // backups before a synchronize
+    // Hear of frames coming and going (the udev monitor; a simulated frame's plug state is
+    // watched either way): a window's run. A one-shot run scans once and leaves it off.
+    bool hotPlug = false;
+};
+
+// The start-up configuration as the window applies it to its widgets.
+struct StartupSettings {
+    std::string title = "Framewise";  // the window title: Titlename in place of "Framewise"
+    int jpgQuality = 90;              // JpgQuality, within the quality slider's 10..100
+    std::string corpLink;             // the About box's link line
+    std::string progressCtrl = "ON";  // "OFF": the progress bar shows only during a transfer
+    LanguageMenu menu;                // the context menu as built
+    LanguageSwitch language;          // the start-up ApplyLanguage(9002 + LangIndex)
+};
+
+// What the window does after the session has handled a transfer's end event.
+enum class TransferEnd {
+    Continue,  // carry on
+    Quit,      // the user chose to stop and quit: the album files are gone, end the program
+    Removed,   // the frame had gone: its removal is now finished (FinishRemoval)
 };
 
 class FrameSession {
@@ -42,32 +66,82 @@ class FrameSession {
     FrameSession(const FrameSession&) = delete;
     FrameSession& operator=(const FrameSession&) = delete;
 
-    // The start-up: work folders, configuration and language, the device link (scanned once)
-    // and everything over it. False with a one-line reason when the run cannot start.
+    // The start-up: work folders, configuration and language (ApplyLanguage with the stored
+    // language included), the device link (scanned once) and everything over it. False with a
+    // one-line reason when the run cannot start.
     bool Open(const FrameSessionOptions& options, std::string& error);
     bool DevicePresent() const;
+    const StartupSettings& Startup() const { return m_startup; }
 
-    // The device-arrival steps: the earlier connection's buffers and the album (folder, list,
-    // AlbumNames, SourcePathList, total bytes) emptied, then the attach. True when the frame
-    // was attached ("DPFAttach"); the album image list is made for it then.
+    // The window's EnableControls (the sixteen command controls) and the enabling of the folder
+    // tree alone, which the session and the workers call, the workers on their own thread. Set
+    // them after Open, before the first attach.
+    void SetEnableControls(std::function<void(bool)> enable);
+    void SetEnableFolderTree(std::function<void()> enable);
+
+    // A language menu command (9002 + index): the texts to apply, the choice recorded, and the
+    // picture total written again in the new language.
+    LanguageSwitch SwitchLanguage(int commandId, const CaptionState& state);
+
+    // Hot-plug, for a window: watch NotificationFd (-1: call Poll every
+    // DeviceLink::kPollInterval instead) and call HandleNotification when it is readable. A
+    // change of presence arrives as the event "HIDDEVICECHANGE" (1 found, 0 gone), to be
+    // answered with Arrive, or BeginRemoval and FinishRemoval.
+    int NotificationFd() const;
+    void HandleNotification();
+    void Poll();
+
+    // The start-up attach: the frame found by the first scan attached with m_bAttached clear
+    // while it runs, as at start-up (an unreadable verify value is then tolerated). Without a
+    // frame: the detached status with the insert prompt, and false. True when the frame was
+    // attached ("DPFAttach"); the album image list is made for it then.
+    bool StartupAttach();
+    // The device-arrival steps ("HIDDEVICECHANGE" 1): the earlier connection's buffers and the
+    // album (folder, list, AlbumNames, SourcePathList, total bytes) emptied, m_bAttached set,
+    // then the attach. True as for StartupAttach. False while a worker runs or a removal waits
+    // (once the removal is finished, arrive then if DevicePresent()).
     bool Arrive();
-    // What "DPFAttach" starts: the album read on the worker thread, waited for. True when the
-    // read ended without failure (all pictures stored, or an empty album). Runs once per
-    // attach, and again after a failed read (from an empty album): false when no read is due.
-    bool ReadAlbum();
-    // The same without waiting (a window keeps running meanwhile); false when no read could
-    // start. WaitForWorker then waits and handles the events the worker posted.
+
+    // What "DPFAttach" starts: the album read on the worker thread, not waited for; its end
+    // is "FinishThread" or "TransferFailed". Runs once per attach, and again after a failed
+    // read (from an empty album); false when no read is due or one could not start.
     bool StartAlbumRead();
-    void WaitForWorker();
-    // Arrive, then ReadAlbum.
+    // Asks a running read to stop after the picture in hand ("TransferFailed" then).
+    void StopAlbumRead();
+    // StartAlbumRead waited for: true when the album was read whole (m_bAlbumRead).
+    bool ReadAlbum();
+    // StartupAttach, then ReadAlbum: a whole run's start.
     bool AttachAndRead();
 
-    // The synchronize command run to its end; true on success. False also when nothing
-    // needed writing or the state did not allow it.
+    // The Synchronize command (1001) without waiting; its end is "FinishThread" or
+    // "TransferFailed". False when nothing was started (the guards, or a read-only album,
+    // which is refused with its message).
+    bool StartSynchronize();
+    // StartSynchronize waited for; true when it ended with "FinishThread".
     bool Synchronize();
 
-    // The exit clean-up: waits for a running worker, deletes the album files, the preview's
-    // work files and the temporary files. The destructor runs it too.
+    // The session's halves of the window's handlers of the two end events: the ended worker
+    // joined (at once: it has returned), the controls and m_bReady as the outcome wants, the
+    // quit asked for during a synchronize, the removal that waited for the worker.
+    TransferEnd OnFinishThread();
+    TransferEnd OnTransferFailed(long which);
+    // Waits for the running worker and handles its end event as above; for runs without a
+    // window. Answers what the last end event asked for.
+    TransferEnd WaitForWorker();
+
+    // Device removal ("HIDDEVICECHANGE" 0) in two halves, so that a window never waits on
+    // the worker: BeginRemoval clears m_bAttached, shows the detached status and asks a
+    // running worker to stop; it answers whether a worker still runs. FinishRemoval then
+    // detaches, resets the picture table, frees the images and buffers and clears the album
+    // flags: at once when nothing ran, else from the worker's end event (OnFinishThread and
+    // OnTransferFailed do it themselves). False, freeing nothing, while a worker runs.
+    bool BeginRemoval();
+    bool FinishRemoval();
+    bool RemovalPending() const { return m_removalPending; }
+
+    // The exit clean-up: stops a running read and waits for the worker (never call it while
+    // the worker may wait for this thread), deletes the album files, the preview's work files
+    // and the temporary files. The destructor runs it too.
     void Close();
 
     // The numbers of the picture total for the current connection.
@@ -93,16 +167,21 @@ class FrameSession {
     const std::shared_ptr<SimulatedFrame>& Simulated() const { return m_simulated; }
 
   private:
-    // Forwards everything to the caller's Frontend and handles the window events itself.
+    // Forwards everything to the caller's Frontend; holds back the events a worker job posts
+    // until the job has returned, and notes the events for runs without a window.
     class EventTap;
 
-    void HandleEvents();
+    bool AttachFrame(bool arrival);
+    void JoinEndedWorker();
+    TransferEnd QuitAfterTransfer();
+    void ReleaseWorkRoot();
 
     std::unique_ptr<EventTap> m_tap;
     AppState m_state;
     Settings m_settings;
     Language m_language;
     WorkPaths m_paths;
+    StartupSettings m_startup;
     std::unique_ptr<TransferContext> m_context;
     std::shared_ptr<SimulatedFrame> m_simulated;
     std::unique_ptr<DeviceLink> m_link;
@@ -117,10 +196,10 @@ class FrameSession {
     std::unique_ptr<Synchronizer> m_synchronizer;
     TransferWorker m_worker;
     bool m_open = false;
+    bool m_removalPending = false;
     // Held from Open to Close: one session at a time works in a work root, since the start-up
     // and the close empty its album folder.
     int m_workRootLock = -1;
-    void ReleaseWorkRoot();
 };
 
 }  // namespace framewise

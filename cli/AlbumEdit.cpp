@@ -5,6 +5,7 @@
 
 #include "album/PictureTotal.h"
 #include "cli/DeferredSignals.h"
+#include "config/TextTables.h"
 
 namespace framewise::cli {
 
@@ -29,9 +30,9 @@ int WriteAlbumBack(Context& ctx, FrameSession& session, SessionFrontend& fronten
 }
 
 std::string OneLineTotal(FrameSession& session, int count) {
-    std::string text =
-        PictureTotalText(session.GetLanguage().Tr("IDC_STATIC_HIDSTATUS", "Total Pictures"), count,
-                         session.Totals());
+    std::string text = PictureTotalText(
+        session.GetLanguage().Tr(kPictureTotalLabel.key, kPictureTotalLabel.englishDefault), count,
+        session.Totals());
     text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
     return text;
 }

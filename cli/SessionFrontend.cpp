@@ -98,7 +98,8 @@ int OpenFrameSession(Context& ctx, SessionFrontend& frontend, FrameSession& sess
         ctx.err << "framewise-cli: no picture frame is plugged in\n";
         return kExitFailure;
     }
-    const bool attached = session.Arrive();
+    // The run's own attach, as the window's start-up makes it.
+    const bool attached = session.StartupAttach();
     frontend.EndBar();
     if (!attached) {
         ctx.err << "framewise-cli: the picture frame could not be attached\n";

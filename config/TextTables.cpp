@@ -21,7 +21,6 @@ constexpr std::array kCaptions{
     KeyedText{2, "ID_EXIT", "Exit"},
     KeyedText{1019, "IDC_BTN_ADDTODPF", "Add"},
     kCaptionQuality,
-    kCaptionTotalLabel,
 };
 
 constexpr KeyedText kDrawRect{1012, "IDC_BUTTON_DRAWRECT", "Rect"};

@@ -22,7 +22,9 @@ std::span<const KeyedText> CaptionTable();
 inline constexpr KeyedText kCaptionMyComputer{0, "MY_COMPUTER", "My Computer"};
 inline constexpr KeyedText kCaptionDesktop{0, "DESK_TOP", "Desktop"};
 inline constexpr KeyedText kCaptionMyDocument{0, "MY_DOCUMENT", "My Document"};
-inline constexpr KeyedText kCaptionTotalLabel{1017, "IDC_STATIC_HIDSTATUS", "Total Pictures"};
+// The label of the picture total. It is no caption: control 1017 shows only the whole total
+// text (label, count and flash use), which UpdatePictureTotal writes.
+inline constexpr KeyedText kPictureTotalLabel{0, "IDC_STATIC_HIDSTATUS", "Total Pictures"};
 inline constexpr KeyedText kCaptionStatusLeft{1013, "STATUSBAR_LEFT", "Info:"};
 inline constexpr KeyedText kCaptionQuality{1067, "IDC_STATIC_JPGQUALITY", "Jpg Quality:"};
 // The Rect/Clear button's caption: "Rect" while the next press switches the rectangle on.

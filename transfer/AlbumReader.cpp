@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "config/EventNames.h"
 #include "transfer/TransferWorker.h"
 
 namespace framewise {
@@ -17,12 +18,26 @@ void AlbumReader::ReadFailed() {
     AppState& state = m_connection.Context().state;
     state.m_bReading = false;
     state.m_bReadStopped = true;
+    state.m_bAlbumRead = false;
     // The window must not stay disabled for good: ready again, so that the read can be run
     // once more. The command controls stay off until a read completes, so that an album read
     // only in part can never be written back over the frame's.
     state.m_bReady = true;
     m_nextAlbumNumber = 0;
     m_connection.Context().ResetProgress();
+}
+
+void AlbumReader::EndRead(bool completed) {
+    TransferContext& ctx = m_connection.Context();
+    AppState& state = ctx.state;
+    // A read that ended with the frame gone is no read of the current connection.
+    if (completed && state.m_bAttached) {
+        state.m_bAlbumRead = true;
+        ctx.frontend.PostEvent(events::kFinishThread, 0);
+        return;
+    }
+    if (completed) ReadFailed();
+    ctx.frontend.PostEvent(events::kTransferFailed, events::kTransferRead);
 }
 
 bool AlbumReader::CanRetry() const {
@@ -51,6 +66,8 @@ bool AlbumReader::StartRead(TransferWorker& worker) {
     }
     ctx.EnableControls(false);
     ctx.state.m_bReady = false;
+    ctx.state.m_bAlbumRead = false;
+    m_stopRequested = false;
     if (worker.Start([this] { ReadAlbum(); })) return true;
     ctx.state.m_bReady = true;
     return false;
@@ -86,6 +103,7 @@ void AlbumReader::ReadAlbum() {
     if (!ReadIndexBlock(m_albumCount)) {
         ReadFailed();
         ctx.frontend.ShowMessage("ReadDataFromFlash failed!");
+        EndRead(false);
         return;
     }
 
@@ -107,6 +125,8 @@ void AlbumReader::ReadAlbum() {
         ctx.EnableControls(true);
         ctx.ResetProgress();
         model.RememberDeviceImage();
+        // The window has one end to act on, an empty album included.
+        EndRead(true);
         return;
     }
 
@@ -118,6 +138,7 @@ void AlbumReader::ReadAlbum() {
     int remaining = m_albumCount;
     if (!ReadPictures(m_albumCount, remaining)) {
         ReadFailed();
+        EndRead(false);
         return;
     }
     if (remaining != m_albumCount) {
@@ -133,7 +154,7 @@ void AlbumReader::ReadAlbum() {
     model.RememberDeviceImage();
     state.m_bReading = false;
     state.m_bReady = true;
-    if (state.m_bAttached) ctx.frontend.PostEvent("FinishThread", 0);
+    EndRead(true);
 }
 
 bool AlbumReader::ReadPictures(int count, int& remaining) {
@@ -144,6 +165,7 @@ bool AlbumReader::ReadPictures(int count, int& remaining) {
     bool destroyedShown = false;
 
     for (int k = 1; k <= count; ++k) {
+        if (m_stopRequested) return false;
         ctx.frontend.SetStatusText(std::to_string(k) + " / " + std::to_string(count));
         if (!state.m_bAttached) return false;
         const int32_t address = ReadPicture(k);

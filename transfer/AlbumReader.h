@@ -2,6 +2,7 @@
 // the album one by one; runs on the worker thread right after each attach.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "codec/JpegDecoder.h"
@@ -20,10 +21,14 @@ class AlbumReader {
     // thread. After a failed read (m_bReadStopped) it reads afresh, as RetryRead does. False when
     // the worker is busy or no frame is attached.
     bool StartRead(TransferWorker& worker);
+    // Asks a running read to stop after the picture in hand; it then ends as a failed one.
+    void RequestStop() { m_stopRequested = true; }
 
-    // The whole read. Ends with "FinishThread" (pictures read), the empty-album path (controls
-    // enabled, no event) or a failure (m_bReadStopped set, m_bReady set again so that the
-    // read can be run once more with RetryRead).
+    // The whole read. Ends with exactly one event: "FinishThread" when the album was read
+    // whole (also an empty one) and the frame is still attached, which makes m_bAlbumRead
+    // true; otherwise "TransferFailed" (kTransferRead): the read failed, was stopped or the
+    // frame went away, m_bReadStopped is set and m_bReady set again so that the read can be
+    // run once more with RetryRead.
     void ReadAlbum();
     // A new read after a failed one: forgets what the failed read put into the model and reads
     // again. The caller empties the album first, as at a device arrival.
@@ -45,6 +50,8 @@ class AlbumReader {
     bool CanRetry() const;
     void PrepareRetry();
     void ReadFailed();
+    // The read's one end event, and the album-read flag with it.
+    void EndRead(bool completed);
 
     DeviceConnection& m_connection;
     AlbumSink& m_sink;
@@ -52,6 +59,7 @@ class AlbumReader {
     int m_albumCount = 0;
     int m_nextAlbumNumber = 0;
     int m_progressTotal = 0;
+    std::atomic<bool> m_stopRequested{false};
 };
 
 }  // namespace framewise

@@ -6,6 +6,8 @@
 #include <new>
 #include <thread>
 
+#include "transfer/AlbumWritable.h"
+
 namespace framewise {
 
 using namespace flash;
@@ -128,6 +130,7 @@ void DeviceConnection::Attach() {
     Frontend& fe = m_context.frontend;
     const Language& lang = m_context.language;
     AppState& state = m_context.state;
+    state.m_bAlbumRead = false;
     if (!AttachDevice()) return;
     if (!AllocateSharedBuffers()) {
         fe.ShowMessage(
@@ -144,6 +147,10 @@ void DeviceConnection::Attach() {
     if (m_context.ProgressCtrlOff()) fe.ShowProgress(true);
     state.m_bReading = true;
     fe.PostEvent("DPFAttach", 0);
+}
+
+bool DeviceConnection::AlbumWritable() const {
+    return framewise::AlbumWritable(m_info.indexAddress);
 }
 
 void DeviceConnection::Detach(bool prompt) {

@@ -21,7 +21,8 @@ class DeviceConnection {
     DeviceConnection(TransferContext& context, DeviceCommands& commands);
 
     // The whole attach; success shows as the posted "DPFAttach". The start-up attach runs
-    // with m_bAttached clear, an arrival attach with it set.
+    // with m_bAttached clear, an arrival attach with it set. Until the read that follows has
+    // completed, the album counts as not read (m_bAlbumRead).
     void Attach();
     // Clock, version, header, images, geometry; false (with the reason shown) leaves the
     // connection without buffers.
@@ -43,6 +44,9 @@ class DeviceConnection {
     bool WriteBlockChecked(const uint8_t* buffer, uint32_t length, uint32_t address);
 
     bool IsConnected() const { return m_model.IsAllocated() && !FrameBuffer.empty(); }
+    // Whether the attached frame's album can be written back (see transfer/AlbumWritable.h);
+    // reading, viewing and saving work either way.
+    bool AlbumWritable() const;
     DeviceInfo& Info() { return m_info; }
     const DeviceInfo& Info() const { return m_info; }
     FlashModel& Model() { return m_model; }

@@ -62,6 +62,9 @@ void FlashModel::LoadIndex() {
 
 int FlashModel::ParseIndex() {
     int count = 0;
+    // Each entry lies inside the flash, but a corrupt index may list overlapping pictures
+    // whose lengths add up far past what an int holds: summed wide, kept within the flash.
+    int64_t total = m_totalStoredBytes;
     m_usedEnd = PictureAreaStart();
     for (int i = 0; i < kIndexEntries; ++i) {
         const uint8_t* entry = IndexCopyEntry(i);
@@ -73,9 +76,10 @@ int FlashModel::ParseIndex() {
         if (!InPictureArea(address, length)) continue;
         PictureRecord& record = m_records[count++];
         record = {1, kStateOnDevice, static_cast<int32_t>(address), static_cast<int32_t>(length)};
-        m_totalStoredBytes += static_cast<int>(length);
+        total += length;
         m_usedEnd = std::max(m_usedEnd, static_cast<int>(address + length));
     }
+    m_totalStoredBytes = static_cast<int>(std::clamp<int64_t>(total, 0, m_flashBytes));
     m_freeSpace = m_flashBytes - m_usedEnd;
     return count;
 }

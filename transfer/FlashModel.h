@@ -40,7 +40,8 @@ class FlashModel {
     // Index block of the device image -> index copy; no magic means no album.
     void LoadIndex();
     // Index copy -> picture table, totals, used end and free space; answers the picture count.
-    // Entries whose picture would not lie inside the picture area are skipped.
+    // Entries whose picture would not lie inside the picture area are skipped; the total of
+    // a corrupt index (overlapping pictures) is kept within the flash size.
     int ParseIndex();
     // Closes the holes of the index copy among numbers 1..count; the records move along
     // unless the album read is running (m_bReading).

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "config/EventNames.h"
+#include "transfer/AlbumWritable.h"
 #include "transfer/FlashBackup.h"
 #include "transfer/TransferWorker.h"
 
@@ -14,12 +16,19 @@ Synchronizer::Synchronizer(DeviceConnection& connection, AlbumSink& sink)
 
 bool Synchronizer::CanSynchronize() const {
     const AppState& state = m_connection.Context().state;
-    return state.m_bReady && !state.m_bBatchAdding && state.m_bModified &&
+    return state.m_bReady && !state.m_bBatchAdding && state.m_bModified && state.m_bAlbumRead &&
            m_connection.IsConnected();
 }
 
+bool Synchronizer::RefuseReadOnly() {
+    if (m_connection.AlbumWritable()) return false;
+    TransferContext& ctx = m_connection.Context();
+    ctx.frontend.ShowMessage(ReadOnlyAlbumText(ctx.language, m_connection.Info().indexAddress));
+    return true;
+}
+
 bool Synchronizer::Command(TransferWorker& worker) {
-    if (!CanSynchronize()) return false;
+    if (!CanSynchronize() || RefuseReadOnly()) return false;
     TransferContext& ctx = m_connection.Context();
     ctx.state.m_bReady = false;
     ctx.EnableControls(false);
@@ -106,12 +115,24 @@ void Synchronizer::Failed(int n) {
 }
 
 bool Synchronizer::Synchronize() {
+    const bool written = Write();
+    Frontend& fe = m_connection.Context().frontend;
+    if (written && m_connection.Context().state.m_bAttached)
+        fe.PostEvent(events::kFinishThread, 0);
+    else
+        fe.PostEvent(events::kTransferFailed, events::kTransferSynchronize);
+    return written;
+}
+
+bool Synchronizer::Write() {
     TransferContext& ctx = m_connection.Context();
     AppState& state = ctx.state;
     FlashModel& model = m_connection.Model();
     Frontend& fe = ctx.frontend;
-    if (!model.IsAllocated()) {
+    if (!model.IsAllocated() || RefuseReadOnly()) {
         state.m_bReady = true;
+        ctx.ResetProgress();
+        ctx.EnableControls(true);
         return false;
     }
 
@@ -126,6 +147,10 @@ bool Synchronizer::Synchronize() {
     const int n = std::clamp(m_sink.AlbumCount(), 0, kIndexEntries);
     bool stopped = false;
     for (int i = 0; i < n; ++i) {
+        if (!state.m_bAttached) {
+            Failed(n);
+            return false;
+        }
         if (state.m_bQuitPending) {
             fe.SetStatusText(ctx.language.Tr("STOPDOWNLOAD_TIPS", "Stopping……"));
             model.ClearIndexCopyEntries(i);
@@ -148,6 +173,10 @@ bool Synchronizer::Synchronize() {
     }
 
     model.BuildIndexFields();
+    if (!state.m_bAttached) {
+        Failed(n);
+        return false;
+    }
     const int ia = model.IndexAddress();
     const uint32_t indexLength =
         static_cast<uint32_t>(std::min<int64_t>(kBlockSize, int64_t{model.FlashBytes()} - ia));
@@ -170,7 +199,6 @@ bool Synchronizer::Synchronize() {
     std::fill(model.BlockFlags().begin(), model.BlockFlags().end(), 0);
     ctx.ResetProgress();
     fe.SetStatusText(ctx.language.Tr("DOWNFINISH_TIPS", "Finished!"));
-    if (state.m_bAttached) fe.PostEvent("FinishThread", 0);
     return true;
 }
 

@@ -19,17 +19,25 @@ class Synchronizer {
     // Where the backup before writing goes (the user's data folder when unset).
     void SetBackupRoot(std::filesystem::path root) { m_backupRoot = std::move(root); }
 
-    // The command's guards: ready, no batch add running, the album modified.
+    // The command's guards: ready, no batch add running, the album modified, and the album
+    // read whole from the frame attached now (a part of it must never replace the frame's).
     bool CanSynchronize() const;
     // The Synchronize command: when the guards allow, disables the controls and starts the
-    // worker. False when nothing was started.
+    // worker. False when nothing was started; a read-only album (AlbumWritable.h) is refused
+    // with its message, before anything is sent to the frame.
     bool Command(TransferWorker& worker);
 
-    // The whole write; true on success. After a failure the window is usable again, the
-    // album and the model are unchanged and a new synchronize rewrites what is needed.
+    // The whole write; true when the index was written (the whole album, or the part before a
+    // stop asked for by m_bQuitPending). Ends with exactly one event: "FinishThread" when
+    // written with the frame still attached, else "TransferFailed" (kTransferSynchronize).
+    // After a failure the window is usable again, the album and the model are unchanged and a
+    // new synchronize rewrites what is needed. A frame that goes away (m_bAttached cleared)
+    // stops it before the next picture.
     bool Synchronize();
 
   private:
+    bool Write();
+    bool RefuseReadOnly();
     bool WritePictureBlocks(int i);
     bool BackupBeforeWrite();
     void Failed(int n);

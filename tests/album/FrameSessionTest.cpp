@@ -153,6 +153,56 @@ TEST_F(FrameSessionTest, SynchronizedAlbumReadsBackTheSame) {
     for (int n : {1, 2}) EXPECT_EQ(FileBytes(session->Folder().FilePath(n)), albumFiles[n - 1]);
 }
 
+// What the window applies at start-up and on a language switch is kept by the session.
+TEST_F(FrameSessionTest, KeepsTheStartUpSettingsAndTheLanguageForTheWindow) {
+    const fs::path data = dir / "data";
+    fs::create_directories(data);
+    fs::copy_file(fs::path(FRAMEWISE_SOURCE_DIR) / "data" / "LanguageUnicode.ini",
+                  data / "LanguageUnicode.ini");
+    std::ofstream(data / "StartInfoUnicode.ini")
+        << "[info]\nJpgQuality=250\nTitlename=PicFrame\nProgressCtrl=OFF\n"
+           "CorpLink=example.org\nLangIndex=0\nThumbWidth=64\nThumbColumn=3\n";
+    RecordingFrontend fe;
+    FrameSession session(fe);
+    FrameSessionOptions options;
+    options.workRoot = dir / "work";
+    options.simulateImage = image;
+    options.dataFolder = data;
+    std::string error;
+    ASSERT_TRUE(session.Open(options, error)) << error;
+    const StartupSettings& s = session.Startup();
+    EXPECT_EQ(s.title, "PicFrame");
+    EXPECT_EQ(s.jpgQuality, 100);  // the slider's range
+    EXPECT_EQ(s.corpLink, "example.org");
+    EXPECT_EQ(s.progressCtrl, "OFF");
+    EXPECT_TRUE(s.menu.complete);
+    EXPECT_EQ(s.menu.entries.size(), 5u);
+    ASSERT_TRUE(s.language.applied);
+    EXPECT_EQ(s.language.aboutMenuText, "About PicFrame(&A)...");
+    EXPECT_TRUE(s.language.entries.at(0).checked);
+    EXPECT_EQ(s.language.captions.statusText, "DPF Detached!");
+    EXPECT_EQ(s.language.captions.qualityLabelText, "Jpg Quality:100");
+    EXPECT_TRUE(s.language.written);
+    EXPECT_EQ(session.GetSettings().ReadText("info", "Language", ""), "English");
+
+    std::vector<bool> enabled;
+    session.SetEnableControls([&](bool on) { enabled.push_back(on); });
+    ASSERT_TRUE(session.AttachAndRead());
+    ASSERT_FALSE(enabled.empty());
+    EXPECT_FALSE(enabled.front());
+    EXPECT_TRUE(enabled.back());
+
+    // Chinese: the texts, the check mark, the choice recorded and the total relabelled.
+    const LanguageSwitch chinese = session.SwitchLanguage(9003, {});
+    ASSERT_TRUE(chinese.applied);
+    EXPECT_EQ(chinese.aboutMenuText, "关于 PicFrame(&A)...");
+    EXPECT_TRUE(chinese.entries.at(1).checked);
+    EXPECT_EQ(session.GetSettings().ReadInt("info", "LangIndex", -1), 1);
+    EXPECT_EQ(fe.LastTotal(), "图片总数:\n 0 \n(196 KB / 2048 KB)");
+    EXPECT_FALSE(session.SwitchLanguage(9102, {}).applied);  // no such language
+    EXPECT_EQ(session.GetLanguage().LangIndex(), 1);
+}
+
 TEST_F(FrameSessionTest, RefusesWhatItCannotOpen) {
     RecordingFrontend fe;
     FrameSession session(fe);

@@ -118,7 +118,9 @@ TEST(AlbumReader, NoMagicOrTooManyPicturesIsAnEmptyAlbum) {
         EXPECT_EQ(rig.fe.LastStatus(), "No photos in device!");
         EXPECT_EQ(rig.album->totals.back(), 0);
         EXPECT_EQ(rig.enabled, std::vector<bool>{true});
-        EXPECT_EQ(rig.fe.Events(), std::vector<std::string>{"DPFAttach"});
+        // The one end of every read, an empty album's included.
+        EXPECT_EQ(rig.fe.Events(), (std::vector<std::string>{"DPFAttach", "FinishThread"}));
+        EXPECT_TRUE(rig.state.m_bAlbumRead);
         EXPECT_TRUE(rig.state.m_bReady);
         EXPECT_FALSE(rig.state.m_bReading);
         EXPECT_EQ(rig.connection->Model().TotalStoredBytes(), 0);
@@ -149,6 +151,8 @@ TEST(AlbumReader, ThreeMismatchesInOneReadAreToleratedAFourthFails) {
             EXPECT_TRUE(rig.state.m_bReady);
             EXPECT_FALSE(rig.state.m_bReading);
             EXPECT_EQ(rig.fe.Count("event", "FinishThread"), 0);
+            EXPECT_EQ(rig.fe.Count("event", "TransferFailed"), 1);
+            EXPECT_FALSE(rig.state.m_bAlbumRead);
         }
     }
 }
@@ -170,6 +174,7 @@ TEST(AlbumReader, AnUnplugMidReadLeavesAUsableStateAndARetryReadsEverything) {
     EXPECT_TRUE(rig.state.m_bReady);
     EXPECT_FALSE(rig.state.m_bReading);
     EXPECT_EQ(rig.fe.Count("event", "FinishThread"), 0);
+    EXPECT_EQ(rig.fe.Count("event", "TransferFailed"), 1);
     ASSERT_EQ(rig.album->Files(), (std::vector<std::string>{"0001.bmp", "0002.bmp"}));
     EXPECT_EQ(FileRows(rig.album->Path(2)), ExpectedRows(rig.decoder, pictures[1], 128, 128));
 
@@ -185,6 +190,42 @@ TEST(AlbumReader, AnUnplugMidReadLeavesAUsableStateAndARetryReadsEverything) {
     EXPECT_EQ(rig.connection->Model().TotalStoredBytes(),
               static_cast<int>(pictures[0].size() + pictures[1].size() + pictures[2].size() +
                                pictures[3].size()));
+}
+
+// A corrupt index can list every entry as a picture spanning the whole picture area of a
+// 16 MB flash: the lengths add up far beyond what an int holds.
+TEST(AlbumReader, AHostileIndexKeepsTheTotalsWithinTheFlash) {
+    FrameImageOptions o;
+    o.flashKb = 16320;
+    TransferRig rig(o);
+    const uint32_t flashBytes = o.flashKb * 1024;
+    const uint32_t start = 0x31000, length = flashBytes - start;
+    std::vector<uint8_t> index(4096, 0);
+    std::memcpy(index.data(), "TQFS", 4);
+    for (int i = 0; i < 510; ++i) {
+        uint8_t* e = index.data() + 16 + 8 * i;
+        const uint8_t entry[8] = {1, uint8_t(start),  uint8_t(start >> 8),  uint8_t(start >> 16),
+                                  0, uint8_t(length), uint8_t(length >> 8), uint8_t(length >> 16)};
+        std::memcpy(e, entry, 8);
+    }
+    ASSERT_TRUE(rig.frame->Poke(0x30000, index));
+    rig.state.m_bAttached = true;
+    rig.connection->Attach();
+    int count = 0;
+    ASSERT_TRUE(rig.reader->ReadIndexBlock(count));
+    EXPECT_EQ(count, 510);
+    const FlashModel& model = rig.connection->Model();
+    EXPECT_GE(model.TotalStoredBytes(), 0);
+    EXPECT_LE(model.TotalStoredBytes(), static_cast<int>(flashBytes));
+    EXPECT_EQ(model.UsedEnd(), static_cast<int>(flashBytes));
+    EXPECT_FALSE(rig.connection->Model().FitsNewPicture(1, 0));
+
+    // More pictures than the capacity: the read takes the album for empty.
+    rig.state.m_bReady = false;
+    rig.reader->ReadAlbum();
+    EXPECT_EQ(rig.fe.LastStatus(), "No photos in device!");
+    EXPECT_EQ(model.TotalStoredBytes(), 0);
+    EXPECT_TRUE(rig.album->Files().empty());
 }
 
 }  // namespace

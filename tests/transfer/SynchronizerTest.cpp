@@ -1,4 +1,5 @@
 #include "TransferTestSupport.h"
+#include "config/EventNames.h"
 #include "transfer/TransferWorker.h"
 
 namespace framewise::test {
@@ -139,7 +140,10 @@ TEST(Synchronizer, FourBadWritesFailWithTheAddressAndASecondRunSucceeds) {
     EXPECT_TRUE(rig.state.m_bReady);
     EXPECT_TRUE(rig.state.m_bModified);
     EXPECT_EQ(rig.enabled.back(), true);
-    EXPECT_EQ(rig.fe.Count("event", "FinishThread"), 0);
+    // The read's end, then the synchronize's.
+    EXPECT_EQ(rig.fe.Events(),
+              (std::vector<std::string>{"DPFAttach", "FinishThread", "TransferFailed"}));
+    EXPECT_EQ(rig.fe.Entries().back().value, events::kTransferSynchronize);
     EXPECT_EQ(ReadFile(rig.album->Path(1)), folderBefore);
 
     ASSERT_TRUE(rig.sync->CanSynchronize());
