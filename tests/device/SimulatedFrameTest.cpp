@@ -229,3 +229,43 @@ TEST(SimulatedFrame, OpenRefusesWhatIsNoImage) {
     frame.reset();
     EXPECT_TRUE(SimulatedFrame::Open(dir.path() / "f.img", error));
 }
+
+TEST(SimulatedFrame, ThePlugStateLivesInTheMarkerFile) {
+    Rig rig;
+    const fs::path marker = UnpluggedMarkerPath(rig.image);
+    EXPECT_EQ(marker.string(), rig.image.string() + ".unplugged");
+    EXPECT_EQ(rig.frame->Arrival(), 1u);
+    rig.frame->Unplug();
+    EXPECT_TRUE(fs::exists(marker));
+    EXPECT_FALSE(rig.frame->IsPlugged());
+    EXPECT_EQ(rig.frame->Arrival(), 0u);
+    rig.frame->Plug();
+    EXPECT_FALSE(fs::exists(marker));
+    EXPECT_EQ(rig.frame->Arrival(), 2u);  // a new arrival, not the first one back
+    EXPECT_EQ(rig.Read(0, 64).size(), 64u);
+
+    // Pulled out by an unplug fault, the frame stays out for the next program as well.
+    rig.frame->InjectFault(SimFault::Unplug, 1);
+    std::vector<uint8_t> buffer(64);
+    EXPECT_EQ(rig.cmd->ReadFlash(buffer.data(), 64, 0), kStatusNoDevice);
+    EXPECT_TRUE(fs::exists(marker));
+    rig.cmd.reset();
+    rig.link.reset();
+    rig.frame.reset();
+    std::string error;
+    auto frame = SimulatedFrame::Open(rig.image, error);
+    ASSERT_TRUE(frame) << error;
+    EXPECT_FALSE(frame->IsPlugged());
+    const CommandBlock wake = WakeBlock();
+    EXPECT_FALSE(frame->SendDataOut(wake.data(), 16, 0, nullptr));
+    ASSERT_TRUE(SetImagePlugged(rig.image, true, error)) << error;
+    EXPECT_EQ(frame->Arrival(), 1u);
+    EXPECT_TRUE(frame->SendDataOut(wake.data(), 16, 0, nullptr));
+
+    // Only an image file can be plugged; nothing is left behind for anything else.
+    EXPECT_FALSE(SetImagePlugged(rig.dir.path() / "missing.img", false, error));
+    EXPECT_NE(error.find("missing.img"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(UnpluggedMarkerPath(rig.dir.path() / "missing.img")));
+    EXPECT_FALSE(SetImagePlugged(rig.dir.path(), false, error));
+    EXPECT_FALSE(fs::exists(UnpluggedMarkerPath(rig.dir.path())));
+}
