@@ -6,6 +6,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "album/AlbumFolder.h"
 #include "album/AlbumListModel.h"
@@ -33,6 +35,9 @@ struct FrameSessionOptions {
     std::optional<std::filesystem::path> simulateImage;  // a simulated frame over this image
     std::filesystem::path dataFolder;                    // empty: FindDataFolder()
     std::optional<std::filesystem::path> backupRoot;     // backups before a synchronize
+    // Faults armed on the simulated frame as soon as it is open (a testing aid): the kind
+    // and the command it hits, 1 being the first command of the run.
+    std::vector<std::pair<SimFault, uint64_t>> simFaults;
 };
 
 class FrameSession {
