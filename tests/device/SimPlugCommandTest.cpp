@@ -121,4 +121,38 @@ TEST(SimPlugCommand, AnUnpluggedImageHasNoFrameForLaterRunsAndBadUseIsRefused) {
     EXPECT_NE(run.out.find("sim plug IMAGE"), std::string::npos) << run.out;
 }
 
+TEST(SimPlugCommand, SimFaultOptionArmsTheFrameOrSaysWhatIsWrong) {
+    TempFolder dir;
+    const fs::path image = dir.path() / "frame.img";
+    std::string error;
+    ASSERT_TRUE(CreateFrameImage(image, FrameImageOptions{}, error)) << error;
+    const std::string simulate = "--simulate " + Quoted(image) + " ";
+
+    // devices reads the firmware version with the first command.
+    CliResult run = Cli(dir, simulate + "--sim-fault fail-transfer@1 devices");
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.out.find("\t(unknown)\n"), std::string::npos) << run.out;
+    run = Cli(dir, simulate + "--sim-fault fail-transfer@2 --sim-fault unplug@1 devices");
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_NE(run.out.find("\t(unknown)\n"), std::string::npos) << run.out;
+    EXPECT_TRUE(fs::exists(UnpluggedMarkerPath(image)));
+    ASSERT_TRUE(SetImagePlugged(image, true, error)) << error;
+    run = Cli(dir, simulate + "--sim-fault fail-transfer@2 devices");
+    EXPECT_NE(run.out.find("\tSIM 1.05\n"), std::string::npos) << run.out;
+
+    run = Cli(dir, simulate + "--sim-fault melt@3 devices");
+    EXPECT_EQ(run.code, 2);
+    EXPECT_NE(run.err.find("--sim-fault \"melt@3\""), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("unplug"), std::string::npos) << run.err;
+    EXPECT_EQ(Cli(dir, simulate + "--sim-fault unplug@0 devices").code, 2);
+    EXPECT_EQ(Cli(dir, simulate + "devices --sim-fault").code, 2);
+    EXPECT_EQ(Cli(dir, simulate + "--sim-fault").code, 2);
+    run = Cli(dir, "--sim-fault unplug@1 devices");
+    EXPECT_EQ(run.code, 2);
+    EXPECT_NE(run.err.find("--simulate"), std::string::npos) << run.err;
+    run = Cli(dir, "--help");
+    EXPECT_NE(run.out.find("--sim-fault KIND@N"), std::string::npos);
+    EXPECT_NE(run.out.find("testing aid"), std::string::npos);
+}
+
 #endif
