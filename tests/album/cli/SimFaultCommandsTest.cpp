@@ -1,9 +1,7 @@
-// Every command that works on the frame, run with a fault of the simulated frame armed from the
-// command line: a run that a fault ends exits non-zero with a message and claims nothing; a
-// run whose checks mend the fault exits 0 with the frame holding exactly what it should.
+// The frame commands run with a fault of the simulated frame armed from the command line: a
+// run that a fault ends exits 1 with a message and claims nothing; a run whose checks mend the
+// fault exits 0 with the frame holding exactly what it should.
 #include <gtest/gtest.h>
-
-#include <functional>
 
 #include "CliRun.h"
 #include "FileBytes.h"
@@ -12,7 +10,6 @@
 #include "codec/BmpFile.h"
 #include "config/RecordingFrontend.h"
 #include "device/FrameImage.h"
-#include "device/SimulatedFrame.h"
 #include "transfer/TransferTestSupport.h"
 
 namespace framewise {
@@ -20,175 +17,97 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using test::CliRun;
-using test::FileBytes;
-
-constexpr uint32_t kIndex = 0x30000;
-
-// Where the commands of a run fall: the attach ends after `attach` commands, the album read
-// after `read`. Counted on the same frame in this process, so that the table below does not
-// hard-code how many commands each step takes.
+// Where a run's commands fall, counted in this process on the same frame so that the table
+// does not hard-code how many commands each step takes: none yet, the attach, the album read.
 struct Phases {
-    uint64_t attach = 0;
-    uint64_t read = 0;
+    uint64_t start = 0, attach = 0, read = 0;
 };
 
-class SimFaultCommandsTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(CreateFrameImage(image, FrameImageOptions{}, error)) << error;
-        ASSERT_TRUE(CreateFrameImage(other, FrameImageOptions{}, error)) << error;
-        for (int seed = 1; seed <= 5; ++seed) streams.push_back(test::EncodeStream(128, 128, seed));
-        {
-            auto frame = SimulatedFrame::Open(image, error);
-            ASSERT_TRUE(frame) << error;
-            test::PokeAlbum(*frame, kIndex, {streams[0], streams[1], streams[2]});
-            auto second = SimulatedFrame::Open(other, error);
-            ASSERT_TRUE(second) << error;
-            test::PokeAlbum(*second, kIndex, {streams[3], streams[4]});
-        }
-        base = FileBytes(image);
-        const auto pixels = test::TestPixels(200, 150, 7);
-        ASSERT_TRUE(WriteBmp24(picture, 200, 150, pixels.data(), 2835));
-        CountPhases();
+TEST(SimFaultCommands, AFaultThatEndsARunIsAFailureAndAMendedOneIsNot) {
+    test::TempDir dir;
+    const fs::path image = dir / "frame.img", other = dir / "other.img";
+    std::vector<std::vector<uint8_t>> streams;
+    for (int seed = 1; seed <= 5; ++seed) streams.push_back(test::EncodeStream(128, 128, seed));
+    std::string error;
+    for (const auto& [file, album] : {std::pair{image, std::vector{1, 2, 3}}, {other, {4, 5}}}) {
+        ASSERT_TRUE(CreateFrameImage(file, FrameImageOptions{}, error)) << error;
+        std::vector<std::vector<uint8_t>> pictures;
+        for (int n : album) pictures.push_back(streams[n - 1]);
+        auto frame = SimulatedFrame::Open(file, error);
+        ASSERT_TRUE(frame) << error;
+        test::PokeAlbum(*frame, 0x30000, pictures);
     }
-
-    void CountPhases() {
+    const fs::path picture = dir / "picture.bmp";
+    ASSERT_TRUE(WriteBmp24(picture, 200, 150, test::TestPixels(200, 150, 7).data(), 2835));
+    const std::vector<uint8_t> base = test::FileBytes(image);
+    Phases phases;
+    {
         RecordingFrontend fe;
         FrameSession session(fe);
         FrameSessionOptions options;
         options.workRoot = dir / "count";
         options.simulateImage = image;
         options.dataFolder = fs::path(FRAMEWISE_SOURCE_DIR) / "data";
-        std::string error;
-        ASSERT_TRUE(session.Open(options, error)) << error;
-        ASSERT_TRUE(session.Arrive());
+        ASSERT_TRUE(session.Open(options, error) && session.Arrive()) << error;
         phases.attach = session.Simulated()->TotalCommands();
         ASSERT_TRUE(session.ReadAlbum());
         phases.read = session.Simulated()->TotalCommands();
-        ASSERT_GT(phases.read, phases.attach);
     }
-
-    // The frame as the table's rows start from it: the three pictures, plugged in.
-    void Reset() {
-        std::ofstream(image, std::ios::binary | std::ios::trunc)
-            .write(reinterpret_cast<const char*>(base.data()), static_cast<long>(base.size()));
-        fs::remove(UnpluggedMarkerPath(image));
-        fs::remove(dir / "backup.img");
-        fs::remove_all(dir / "pulled");
-    }
-
-    CliRun Cli(const std::string& args) {
-        return test::RunFrameCli(image, dir / "work", args, dir / "stderr.txt",
-                                 "XDG_DATA_HOME='" + (dir / "data").string() + "'");
-    }
-
-    // The pictures the frame's index names, read straight out of the image file.
-    std::vector<std::vector<uint8_t>> FramePictures() {
-        const auto flash = FileBytes(image);
-        std::vector<std::vector<uint8_t>> pictures;
-        for (const auto& [address, length] : test::FlashIndex(flash, kIndex))
-            pictures.emplace_back(flash.begin() + address, flash.begin() + address + length);
-        return pictures;
-    }
-    std::vector<std::vector<uint8_t>> Streams(std::initializer_list<int> numbers) {
-        std::vector<std::vector<uint8_t>> chosen;
-        for (int n : numbers) chosen.push_back(streams[n - 1]);
-        return chosen;
-    }
-
-    test::TempDir dir;
-    fs::path image = dir / "frame.img";
-    fs::path other = dir / "other.img";  // a backup of this frame with another album
-    fs::path picture = dir / "picture.bmp";
-    std::vector<std::vector<uint8_t>> streams;
-    std::vector<uint8_t> base;
-    Phases phases;
-};
-
-TEST_F(SimFaultCommandsTest, AFaultThatEndsARunIsAFailureAndAMendedOneIsNot) {
     struct Row {
-        const char* name;
         std::string args;
-        std::function<std::string(const Phases&)> fault;
-        bool succeeds;
-        const char* error;              // a part of stderr when the run fails
-        std::function<void()> outcome;  // the frame (or file) afterwards, when it succeeds
-    };
-    auto at = [](const char* kind, std::function<uint64_t(const Phases&)> n) {
-        return [kind, n](const Phases& p) { return kind + ("@" + std::to_string(n(p))); };
+        const char* kind;
+        uint64_t Phases::*after;
+        uint64_t plus;
+        const char* error;       // a part of the message; null: the run succeeds
+        std::vector<int> album;  // then the frame's pictures, by stream number
     };
     const std::string backup = (dir / "backup.img").string();
-    const std::string pulled = (dir / "pulled").string();
+    const std::string pull = "pull '" + (dir / "pulled").string() + "'";
+    const std::string add = "add '" + picture.string() + "'";
+    const std::string restore = "restore '" + other.string() + "'";
     // clang-format off
     const Row rows[] = {
-        {"info, frame gone at the first command", "info",
-         at("unplug", [](auto&) { return 1; }), false, "could not be attached", {}},
-        {"pull, frame gone in the album read", "pull '" + pulled + "'",
-         at("unplug", [](auto& p) { return p.attach + 2; }), false, "reading the album", {}},
-        {"info, the index read fails", "info",
-         at("fail-transfer", [](auto& p) { return p.attach + 1; }), false, "reading the album",
-         {}},
-        {"info, a flipped bit read again", "info",
-         at("flip-read-bit", [](auto& p) { return p.attach + 1; }), true, "",
-         [&] { EXPECT_EQ(FramePictures(), Streams({1, 2, 3})); }},
-        {"delete, frame gone in the write", "delete 2",
-         at("unplug", [](auto& p) { return p.read + 2; }), false, "synchronizing", {}},
-        {"delete, a corrupted program written again", "delete 2",
-         at("corrupt-program", [](auto& p) { return p.read + 1; }), true, "",
-         [&] { EXPECT_EQ(FramePictures(), Streams({1, 3})); }},
-        {"move, frame gone in the write", "move 3 up",
-         at("unplug", [](auto& p) { return p.read + 6; }), false, "synchronizing", {}},
-        {"move, a wrong verify value asked again", "move 3 up",
-         at("wrong-verify", [](auto& p) { return p.read + 1; }), true, "",
-         [&] { EXPECT_EQ(FramePictures(), Streams({1, 3, 2})); }},
-        {"add, frame gone in the write", "add '" + picture.string() + "'",
-         at("unplug", [](auto& p) { return p.read + 3; }), false, "could not be written", {}},
-        {"add, a corrupted program written again", "add '" + picture.string() + "'",
-         at("corrupt-program", [](auto& p) { return p.read + 1; }), true, "",
-         [&] {
-             const auto pictures = FramePictures();
-             ASSERT_EQ(pictures.size(), 4u);
-             EXPECT_EQ(std::vector(pictures.begin(), pictures.begin() + 3), Streams({1, 2, 3}));
-         }},
-        {"backup, frame gone in the read", "backup '" + backup + "'",
-         at("unplug", [](auto& p) { return p.attach + 40; }), false, "reading the flash",
-         {}},
-        {"backup, a flipped bit read again", "backup '" + backup + "'",
-         at("flip-read-bit", [](auto& p) { return p.attach + 40; }), true, "",
-         [&] { EXPECT_TRUE(FileBytes(backup) == base); }},
-        {"restore, frame gone in the write", "restore '" + other.string() + "'",
-         at("unplug", [](auto& p) { return p.attach + 10; }), false, "writing the flash", {}},
-        {"restore, a corrupted program written again", "restore '" + other.string() + "'",
-         at("corrupt-program", [](auto& p) { return p.attach + 1; }), true, "",
-         [&] { EXPECT_EQ(FramePictures(), Streams({4, 5})); }},
+        {"info", "unplug", &Phases::start, 1, "could not be attached", {}},
+        {pull, "unplug", &Phases::attach, 2, "reading the album", {}},
+        {"info", "fail-transfer", &Phases::attach, 1, "reading the album", {}},
+        {"info", "flip-read-bit", &Phases::attach, 1, nullptr, {1, 2, 3}},
+        {"delete 2", "unplug", &Phases::read, 2, "synchronizing", {}},
+        {"delete 2", "corrupt-program", &Phases::read, 1, nullptr, {1, 3}},
+        {"move 3 up", "wrong-verify", &Phases::read, 1, nullptr, {1, 3, 2}},
+        {add, "unplug", &Phases::read, 3, "could not be written", {}},
+        {"backup '" + backup + "'", "unplug", &Phases::attach, 40, "reading the flash", {}},
+        {restore, "unplug", &Phases::attach, 10, "writing the flash", {}},
+        {restore, "corrupt-program", &Phases::attach, 1, nullptr, {4, 5}},
     };
     // clang-format on
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        Reset();
-        const std::string fault = row.fault(phases);
-        const CliRun run = Cli("--sim-fault " + fault + " " + row.args);
-        if (row.succeeds) {
-            EXPECT_EQ(run.code, 0) << fault << ": " << run.err;
-            if (row.outcome) row.outcome();
+        const std::string fault = row.kind + ("@" + std::to_string(phases.*row.after + row.plus));
+        SCOPED_TRACE(fault + " " + row.args);
+        std::ofstream(image, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(base.data()), std::streamsize(base.size()));
+        ASSERT_TRUE(SetImagePlugged(image, true, error)) << error;
+        const test::CliRun run = test::RunFrameCli(
+            image, dir / "work", "--sim-fault " + fault + " " + row.args, dir / "err.txt");
+        if (!row.error) {
+            EXPECT_EQ(run.code, 0) << run.err;
+            std::vector<std::vector<uint8_t>> expected, held;
+            for (int n : row.album) expected.push_back(streams[n - 1]);
+            const auto flash = test::FileBytes(image);
+            for (const auto& [address, length] : test::FlashIndex(flash, 0x30000))
+                held.emplace_back(flash.begin() + address, flash.begin() + address + length);
+            EXPECT_EQ(held, expected);
             continue;
         }
-        EXPECT_EQ(run.code, 1) << fault << ": " << run.out;
-        EXPECT_NE(run.err.find("framewise-cli: "), std::string::npos) << fault;
-        EXPECT_NE(run.err.find(row.error), std::string::npos) << fault << ": " << run.err;
-        // Nothing claims a success that did not happen.
-        for (const char* claim :
-             {"Deleted", "Moved", "Saved", "Restored", "Total pictures", "Wrote", "Pictures:"})
-            EXPECT_EQ(run.out.find(claim), std::string::npos) << fault << ": " << run.out;
-        EXPECT_FALSE(fs::exists(backup));
-        if (fault.rfind("unplug", 0) == 0) {
-            // The frame pulled out stays out for the next run, until it is plugged in again.
-            const CliRun next = Cli("info");
-            EXPECT_EQ(next.code, 1);
-            EXPECT_NE(next.err.find("no picture frame is plugged in"), std::string::npos)
-                << next.err;
+        EXPECT_EQ(run.code, 1) << run.out;
+        EXPECT_NE(run.err.find("framewise-cli: "), std::string::npos);
+        EXPECT_NE(run.err.find(row.error), std::string::npos) << run.err;
+        for (const char* claim : {"Deleted", "Moved", "Saved", "Restored", "Total", "Pictures:"})
+            EXPECT_EQ(run.out.find(claim), std::string::npos) << run.out;
+        EXPECT_FALSE(fs::exists(backup));  // no partial backup passes for one
+        if (std::string(row.kind) == "unplug") {
+            // Pulled out, the frame stays out for the next run.
+            const test::CliRun next = test::RunFrameCli(image, dir / "work", "info", dir / "e");
+            EXPECT_NE(next.err.find("no picture frame is plugged in"), std::string::npos);
         }
     }
 }
