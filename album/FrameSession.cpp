@@ -135,6 +135,8 @@ bool FrameSession::Open(const FrameSessionOptions& options, std::string& error) 
             ReleaseWorkRoot();
             return false;
         }
+        for (const auto& [kind, command] : options.simFaults)
+            m_simulated->InjectFault(kind, command);
         linkOptions.simulatedFrame = m_simulated;
     }
     linkOptions.useUdev = options.hotPlug;

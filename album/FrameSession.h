@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "album/AlbumFolder.h"
 #include "album/AlbumListModel.h"
@@ -40,6 +42,9 @@ struct FrameSessionOptions {
     // Hear of frames coming and going (the udev monitor; a simulated frame's plug state is
     // watched either way): a window's run. A one-shot run scans once and leaves it off.
     bool hotPlug = false;
+    // Faults armed on the simulated frame as soon as it is open (a testing aid): the kind
+    // and the command it hits, 1 being the first command of the run.
+    std::vector<std::pair<SimFault, uint64_t>> simFaults;
 };
 
 // The start-up configuration as the window applies it to its widgets.

@@ -6,7 +6,10 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "device/SimulatedFrame.h"
 
 namespace framewise::cli {
 
@@ -16,6 +19,8 @@ enum ExitCode { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 struct GlobalOptions {
     std::optional<std::string> simulateImage;  // --simulate IMAGE
     std::optional<std::string> workRoot;       // --work-root DIR
+    // --sim-fault KIND@N, repeatable: faults armed on the simulated frame when it is opened.
+    std::vector<std::pair<SimFault, uint64_t>> simFaults;
 };
 
 struct Context {

@@ -25,6 +25,8 @@ int RunDevices(Context& ctx) {
             ctx.err << "framewise-cli: " << error << "\n";
             return kExitFailure;
         }
+        for (const auto& [kind, command] : ctx.global.simFaults)
+            options.simulatedFrame->InjectFault(kind, command);
     }
     options.useUdev = false;  // one scan, no notifications needed
     DeviceLink link(frontend, options);

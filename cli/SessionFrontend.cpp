@@ -87,6 +87,7 @@ int OpenFrameSession(Context& ctx, SessionFrontend& frontend, FrameSession& sess
     FrameSessionOptions options;
     if (ctx.global.workRoot) options.workRoot = *ctx.global.workRoot;
     if (ctx.global.simulateImage) options.simulateImage = *ctx.global.simulateImage;
+    options.simFaults = ctx.global.simFaults;
     std::string error;
     const bool opened = session.Open(options, error);
     frontend.EndBar();

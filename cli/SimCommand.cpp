@@ -1,16 +1,24 @@
-// framewise-cli sim create: writes a fresh flash image for the simulated frame.
+// framewise-cli sim create: writes a fresh flash image for the simulated frame; sim plug and
+// sim unplug put a simulated frame in and pull it out, also under a program running on it.
 #include <ostream>
 
 #include "cli/Command.h"
 #include "device/FrameImage.h"
+#include "device/SimulatedFrame.h"
 
 namespace framewise::cli {
 
 namespace {
 
-constexpr const char* kSynopsis =
+constexpr const char* kCreateSynopsis =
     "sim create IMAGE [--lcd WxH] [--flash KB] [--index-address N] [--capacity N] "
     "[--format V] [--quality Q] [--firmware TEXT]";
+constexpr const char* kSynopsis =
+    "sim create IMAGE [--lcd WxH] [--flash KB] [--index-address N] [--capacity N] "
+    "[--format V] [--quality Q] [--firmware TEXT] | sim unplug IMAGE | sim plug IMAGE";
+constexpr const char* kSummary =
+    "write a fresh, empty frame image for --simulate; pull the simulated frame out or put it "
+    "back, also under a program running on IMAGE (it stays out while IMAGE.unplugged exists)";
 
 bool ParseSize(const std::string& text, uint32_t& width, uint32_t& height) {
     auto x = text.find_first_of("xX");
@@ -38,12 +46,23 @@ bool TakeNumber(std::vector<std::string>& args, const std::string& name, uint32_
     return true;
 }
 
-int RunSim(Context& ctx) {
-    auto& args = ctx.args;
-    if (args.empty() || args[0] != "create") {
-        ctx.err << "usage: framewise-cli " << kSynopsis << "\n";
+int RunPlug(Context& ctx, bool plugged) {
+    const auto& args = ctx.args;
+    if (args.size() != 2 || args[1].rfind("--", 0) == 0) {
+        ctx.err << "usage: framewise-cli sim " << (plugged ? "plug" : "unplug") << " IMAGE\n";
         return kExitUsage;
     }
+    std::string error;
+    if (!SetImagePlugged(args[1], plugged, error)) {
+        ctx.err << "framewise-cli: " << error << "\n";
+        return kExitFailure;
+    }
+    ctx.out << (plugged ? "Plugged in " : "Unplugged ") << args[1] << "\n";
+    return kExitOk;
+}
+
+int RunCreate(Context& ctx) {
+    auto& args = ctx.args;
     args.erase(args.begin());
     FrameImageOptions options;
     std::optional<std::string> lcd, firmware;
@@ -62,7 +81,7 @@ int RunSim(Context& ctx) {
     }
     if (firmware) options.firmware = *firmware;
     if (args.size() != 1 || args[0].rfind("--", 0) == 0) {
-        ctx.err << "usage: framewise-cli " << kSynopsis << "\n";
+        ctx.err << "usage: framewise-cli " << kCreateSynopsis << "\n";
         return kExitUsage;
     }
     std::string problem = CheckFrameImageOptions(options);
@@ -81,8 +100,15 @@ int RunSim(Context& ctx) {
     return kExitOk;
 }
 
-const CommandRegistrar kSim({"sim", kSynopsis, "write a fresh, empty frame image for --simulate",
-                             RunSim});
+int RunSim(Context& ctx) {
+    const std::string what = ctx.args.empty() ? std::string() : ctx.args[0];
+    if (what == "create") return RunCreate(ctx);
+    if (what == "plug" || what == "unplug") return RunPlug(ctx, what == "plug");
+    ctx.err << "usage: framewise-cli " << kSynopsis << "\n";
+    return kExitUsage;
+}
+
+const CommandRegistrar kSim({"sim", kSynopsis, kSummary, RunSim});
 
 }  // namespace
 }  // namespace framewise::cli

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "cli/Command.h"
+#include "device/SimFaultText.h"
 
 namespace framewise::cli {
 
@@ -13,12 +14,21 @@ std::vector<Command>& Table() {
 }
 
 void PrintHelp(std::ostream& out) {
-    out << "Usage: framewise-cli [--simulate IMAGE] [--work-root DIR] COMMAND [ARGS...]\n"
+    out << "Usage: framewise-cli [--simulate IMAGE [--sim-fault KIND@N]...] [--work-root DIR] "
+           "COMMAND [ARGS...]\n"
            "\n"
            "Talks to a USB picture frame (or a simulated one) without the window.\n"
            "\n"
            "Global options:\n"
            "  --simulate IMAGE   use a simulated frame over the flash image file IMAGE\n"
+           "  --sim-fault KIND@N a testing aid for --simulate, repeatable: the simulated frame\n"
+           "                     fails at the Nth command the run sends (N=1 is the first).\n"
+           "                     KIND is fail-transfer (the command fails), flip-read-bit (a\n"
+           "                     flash read from then on comes back with a flipped bit),\n"
+           "                     corrupt-program (a page program from then on stores a\n"
+           "                     flipped bit), wrong-verify (a verify value from then on is\n"
+           "                     off by one) or unplug (the frame is pulled out and stays out\n"
+           "                     until 'framewise-cli sim plug IMAGE')\n"
            "  --work-root DIR    keep the work files in DIR instead of the private temp folder\n"
            "  --help             show this text\n"
            "  --version          show the version\n"
@@ -89,12 +99,28 @@ int Main(int argc, char** argv, std::ostream& out, std::ostream& err) {
                 return kExitUsage;
             }
             (a == "--simulate" ? global.simulateImage : global.workRoot) = argv[++i];
+        } else if (a == "--sim-fault") {
+            if (i + 1 >= argc) {
+                err << "framewise-cli: --sim-fault needs a value (KIND@N)\n";
+                return kExitUsage;
+            }
+            std::string error;
+            const auto fault = ParseSimFault(argv[++i], error);
+            if (!fault) {
+                err << "framewise-cli: --sim-fault " << error << "\n";
+                return kExitUsage;
+            }
+            global.simFaults.push_back(*fault);
         } else if (a.rfind("--", 0) == 0) {
             err << "framewise-cli: unknown option " << a << " (see --help)\n";
             return kExitUsage;
         } else {
             break;
         }
+    }
+    if (!global.simFaults.empty() && !global.simulateImage) {
+        err << "framewise-cli: --sim-fault works on a simulated frame: give --simulate IMAGE\n";
+        return kExitUsage;
     }
     if (i >= argc) {
         PrintHelp(err);

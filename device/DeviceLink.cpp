@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "device/SgTransport.h"
@@ -29,6 +30,15 @@ bool SameNode(int fd, const std::string& node) {
     }, b{};
     if (::fstat(fd, &a) != 0 || ::stat(node.c_str(), &b) != 0) return false;
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_rdev == b.st_rdev;
+}
+
+// A node as it is now: its path and the file behind it, so that a node made anew under the
+// same name (a replugged frame) counts as another.
+std::string NodeIdentity(const std::string& node) {
+    struct stat st {};
+    if (::stat(node.c_str(), &st) != 0) return node;
+    return node + "#" + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" +
+           std::to_string(st.st_rdev);
 }
 
 std::string Format(const char* pattern, const std::string& node) {
@@ -70,7 +80,10 @@ DeviceLink::~DeviceLink() {
 bool DeviceLink::Start() {
     if (!m_options.simulatedFrame && m_options.useUdev) m_monitor.Open();
     m_started = true;
-    m_present = Scan();
+    uint64_t arrival = 0;
+    const ScanOutcome outcome = ScanReporting(arrival);
+    m_present = outcome == ScanOutcome::Found || outcome == ScanOutcome::Held;
+    m_reportedArrival = arrival;
     return true;
 }
 
@@ -86,61 +99,120 @@ int DeviceLink::NotificationFd() const {
 }
 
 bool DeviceLink::Scan() {
-    std::string deniedNode;
-    bool found;
+    uint64_t arrival = 0;
+    const ScanOutcome outcome = ScanReporting(arrival);
+    return outcome == ScanOutcome::Found || outcome == ScanOutcome::Held;
+}
+
+DeviceLink::ScanOutcome DeviceLink::ScanReporting(uint64_t& arrival) {
+    ScanNotes notes;
+    ScanOutcome outcome;
+    std::string held;
     {
         std::lock_guard lock(m_lock);
-        found = ScanLocked(deniedNode);
+        outcome = ScanLocked(notes);
+        arrival = m_arrivals;
+        held = m_heldNode;
     }
-    // The message is shown outside the lock: a frontend may take its time answering.
-    if (!deniedNode.empty()) {
+    // Said outside the lock: a frontend may take its time answering.
+    if (!notes.deniedNode.empty()) {
         const int language = m_options.languageIndex ? m_options.languageIndex() : 0;
-        m_frontend.ShowMessage(AccessDeniedText(language, deniedNode));
+        m_frontend.ShowMessage(AccessDeniedText(language, notes.deniedNode));
     }
-    return found;
+    if (!notes.ignoredNode.empty()) {
+        m_frontend.SetStatusText("A second DPF (" + notes.ignoredNode + ") is ignored while " +
+                                 held + " is in use.");
+    }
+    return outcome;
 }
 
-bool DeviceLink::ScanLocked(std::string& deniedNode) {
-    if (m_options.simulatedFrame) {
+DeviceLink::ScanOutcome DeviceLink::ScanLocked(ScanNotes& notes) {
+    if (m_options.simulatedFrame) return ScanSimulatedLocked();
+    return ScanSysfsLocked(notes);
+}
+
+DeviceLink::ScanOutcome DeviceLink::ScanSimulatedLocked() {
+    const uint64_t arrival = m_options.simulatedFrame->Arrival();
+    if (m_transport) {
+        if (arrival != 0 && arrival == m_simulatedArrival) return ScanOutcome::Held;
+        // Gone, or pulled out and put back since the last look: the frame held has gone.
         CloseDeviceLocked();
-        if (!m_options.simulatedFrame->IsPlugged()) return false;
-        m_transport = m_options.simulatedFrame.get();
-        m_devicePath = m_options.simulatedFrame->ImagePath().string();
-        m_vendor = kSimulatedVendor;
-        m_product = kSimulatedProduct;
-        return true;
+        return ScanOutcome::Lost;
     }
-    return ScanSysfsLocked(deniedNode);
+    if (arrival == 0) return ScanOutcome::None;
+    m_transport = m_options.simulatedFrame.get();
+    m_simulatedArrival = arrival;
+    ++m_arrivals;
+    SetIdentityLocked(m_options.simulatedFrame->ImagePath().string(), kSimulatedVendor,
+                      kSimulatedProduct);
+    return ScanOutcome::Found;
 }
 
-bool DeviceLink::ScanSysfsLocked(std::string& deniedNode) {
-    for (const auto& device : ListScsiGenericDevices(m_options.sysfsRoot, m_options.devRoot)) {
+DeviceLink::ScanOutcome DeviceLink::ScanSysfsLocked(ScanNotes& notes) {
+    const auto devices = ListScsiGenericDevices(m_options.sysfsRoot, m_options.devRoot);
+    if (m_fd >= 0) {
+        // The frame held stays the frame while it is there; other frames are not even opened,
+        // so neither their permissions nor another program holding them can disturb it.
+        auto isHeld = [&](const ScsiGenericDevice& d) {
+            return d.node == m_heldNode && IsSupportedFrame(d);
+        };
+        const bool stillThere = std::any_of(devices.begin(), devices.end(), isHeld) &&
+                                SameNode(m_fd, m_heldNode);  // a replugged frame gets a new node
+        if (!stillThere) {
+            CloseDeviceLocked();
+            return ScanOutcome::Lost;
+        }
+        for (const auto& device : devices) {
+            if (device.node != m_heldNode && IsSupportedFrame(device) &&
+                m_ignoredNodes.insert(device.node).second && notes.ignoredNode.empty()) {
+                notes.ignoredNode = device.node;
+            }
+        }
+        return ScanOutcome::Held;
+    }
+    for (const auto& device : devices) {
         // Qualify from sysfs before opening: other CD-ROM drives are never opened, so
         // their permissions cannot stop the scan.
         if (!IsSupportedFrame(device)) continue;
-        if (m_fd >= 0 && device.node == m_devicePath && SameNode(m_fd, device.node)) {
-            return true;  // still the frame we hold; reopening would fail on our own lock
-        }
-        CloseDeviceLocked();
         errno = 0;
         int fd = m_options.openNode ? m_options.openNode(device.node) : OpenExclusive(device.node);
         if (fd < 0) {
             if (errno == EACCES || errno == EPERM) {
-                deniedNode = device.node;
-                return false;
+                // Said once for a node that stays denied scan after scan (a polled or busy
+                // bus rescans often); a node that has come anew is said again.
+                const std::string identity = NodeIdentity(device.node);
+                if (identity != m_deniedShown) notes.deniedNode = device.node;
+                m_deniedShown = identity;
+                return ScanOutcome::None;
             }
             continue;  // busy (another program holds it) or gone: next device
         }
-        m_fd = fd;
-        m_sgTransport = std::make_unique<SgTransport>(fd);
-        m_transport = m_sgTransport.get();
-        m_devicePath = device.node;
-        m_vendor = device.vendor;
-        m_product = device.product;
-        return true;
+        m_deniedShown.clear();
+        TakeNodeLocked(fd, device.node, device.vendor, device.product);
+        return ScanOutcome::Found;
     }
-    CloseDeviceLocked();
-    return false;
+    m_deniedShown.clear();
+    return ScanOutcome::None;
+}
+
+void DeviceLink::TakeNodeLocked(int fd, const std::string& node, const std::string& vendor,
+                                const std::string& product) {
+    m_fd = fd;
+    m_sgTransport =
+        m_options.makeTransport ? m_options.makeTransport(fd) : std::make_unique<SgTransport>(fd);
+    m_transport = m_sgTransport.get();
+    m_heldNode = node;
+    m_ignoredNodes.clear();
+    ++m_arrivals;
+    SetIdentityLocked(node, vendor, product);
+}
+
+void DeviceLink::SetIdentityLocked(const std::string& path, const std::string& vendor,
+                                   const std::string& product) {
+    std::lock_guard identity(m_identityLock);
+    m_devicePath = path;
+    m_vendor = vendor;
+    m_product = product;
 }
 
 void DeviceLink::CloseDeviceLocked() {
@@ -148,9 +220,10 @@ void DeviceLink::CloseDeviceLocked() {
     m_sgTransport.reset();
     if (m_fd >= 0) ::close(m_fd);
     m_fd = -1;
-    m_devicePath.clear();
-    m_vendor.clear();
-    m_product.clear();
+    m_heldNode.clear();
+    m_simulatedArrival = 0;
+    m_ignoredNodes.clear();
+    SetIdentityLocked({}, {}, {});
 }
 
 void DeviceLink::HandleNotification() {
@@ -167,10 +240,20 @@ void DeviceLink::Poll() {
 }
 
 void DeviceLink::RescanAndReport() {
-    const bool found = Scan();
-    if (found != m_present.load()) {
-        m_present = found;
-        m_frontend.PostEvent("HIDDEVICECHANGE", found ? 1 : 0);
+    uint64_t arrival = 0;
+    ScanOutcome outcome = ScanReporting(arrival);
+    // The frame held has gone: look again at once, so that a frame ignored meanwhile is found
+    // now (no further device event may come for it), reported after the removal.
+    if (outcome == ScanOutcome::Lost) outcome = ScanReporting(arrival);
+    const bool found = outcome == ScanOutcome::Found || outcome == ScanOutcome::Held;
+    if (m_present.load() && (!found || arrival != m_reportedArrival)) {
+        m_present = false;
+        m_frontend.PostEvent("HIDDEVICECHANGE", 0);
+    }
+    if (found && !m_present.load()) {
+        m_present = true;
+        m_reportedArrival = arrival;
+        m_frontend.PostEvent("HIDDEVICECHANGE", 1);
     }
 }
 
@@ -186,17 +269,17 @@ bool DeviceLink::SendDataOut(const uint8_t* cdb, int cdbLength, uint32_t dataLen
 }
 
 std::string DeviceLink::DevicePath() const {
-    std::lock_guard lock(m_lock);
+    std::lock_guard lock(m_identityLock);
     return m_devicePath;
 }
 
 std::string DeviceLink::Vendor() const {
-    std::lock_guard lock(m_lock);
+    std::lock_guard lock(m_identityLock);
     return m_vendor;
 }
 
 std::string DeviceLink::Product() const {
-    std::lock_guard lock(m_lock);
+    std::lock_guard lock(m_identityLock);
     return m_product;
 }
 

@@ -1,5 +1,10 @@
 // Finds the frame among the SCSI generic devices, keeps one exclusive handle to it, notices
 // devices coming and going, and carries every command to it (or to a simulated frame).
+//
+// The frame held stays the frame for as long as it is present, whatever else appears: a
+// second frame is ignored (said once on the status line) until the first has gone, is then
+// reported as gone ("HIDDEVICECHANGE" 0) and only after that may another frame be found
+// (a new arrival, 1), so an album is never written into a frame it was not read from.
 #pragma once
 
 #include <atomic>
@@ -8,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 
 #include "config/Frontend.h"
@@ -31,6 +37,9 @@ struct DeviceLinkOptions {
     // Opens a device node; answers the descriptor, or -1 with errno set. Null: open(2)
     // read-write and exclusive. Tests put their own here.
     std::function<int(const std::string& node)> openNode;
+    // Wraps an opened node in the transport its commands go through. Null: SG_IO
+    // (SgTransport). Tests put their own here.
+    std::function<std::unique_ptr<ScsiTransport>(int fd)> makeTransport;
 };
 
 // The access-denied texts by language index, the node in place of %s.
@@ -50,7 +59,9 @@ class DeviceLink : public DeviceChannel {
     // first scan, whose answer becomes the present flag. True when set up.
     bool Start();
     bool IsPresent() const override { return m_present.load(); }
-    // Looks for a frame and opens it; true when one is open afterwards.
+    // Looks for a frame and opens it; true when one is open afterwards. A frame already held
+    // is kept while present; when it has gone the answer is false even if another frame is
+    // there (the next scan takes that one).
     bool Scan();
     // Releases the change notification; safe to run twice. The device handle stays open
     // until destruction.
@@ -69,14 +80,31 @@ class DeviceLink : public DeviceChannel {
                      const uint8_t* data) override;
 
     // The open frame's node (the image path for a simulated frame), vendor and product
-    // texts; empty when none is open.
+    // texts; empty when none is open. They never wait behind a running transfer.
     std::string DevicePath() const;
     std::string Vendor() const;
     std::string Product() const;
 
   private:
-    bool ScanLocked(std::string& deniedNode);
-    bool ScanSysfsLocked(std::string& deniedNode);
+    enum class ScanOutcome {
+        None,   // no frame
+        Found,  // a frame opened by this scan: a new arrival
+        Held,   // the frame held before is still there
+        Lost,   // the frame held before has gone (and was closed)
+    };
+    // What a scan leaves to be said once the lock is let go.
+    struct ScanNotes {
+        std::string deniedNode;
+        std::string ignoredNode;
+    };
+    ScanOutcome ScanReporting(uint64_t& arrival);
+    ScanOutcome ScanLocked(ScanNotes& notes);
+    ScanOutcome ScanSimulatedLocked();
+    ScanOutcome ScanSysfsLocked(ScanNotes& notes);
+    void TakeNodeLocked(int fd, const std::string& node, const std::string& vendor,
+                        const std::string& product);
+    void SetIdentityLocked(const std::string& path, const std::string& vendor,
+                           const std::string& product);
     void CloseDeviceLocked();
     void RescanAndReport();
 
@@ -87,9 +115,22 @@ class DeviceLink : public DeviceChannel {
     int m_fd = -1;
     std::unique_ptr<ScsiTransport> m_sgTransport;
     ScsiTransport* m_transport = nullptr;  // the transport of the open frame
+    std::string m_heldNode;                // the node of m_fd (empty for a simulated frame)
+    uint64_t m_simulatedArrival = 0;       // the simulated frame's arrival that is held
+    uint64_t m_arrivals = 0;               // frames opened so far; counts every new arrival
+    std::set<std::string> m_ignoredNodes;  // other frames already mentioned while one is held
+    std::string m_deniedShown;             // the denied node last shown, while it stays so
+    // The present flag's arrival as last reported, on the thread that reports.
+    uint64_t m_reportedArrival = 0;
+
+    // The identity of the open frame, under its own lock so that asking for it never waits
+    // behind a transfer (which holds m_lock for as long as the device takes). Written with
+    // both locks held, m_lock first.
+    mutable std::mutex m_identityLock;
     std::string m_devicePath;
     std::string m_vendor;
     std::string m_product;
+
     DeviceMonitor m_monitor;
     std::atomic<bool> m_started{false};
 };

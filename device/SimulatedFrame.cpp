@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +28,36 @@ std::string Errno(const std::filesystem::path& p) {
     return p.string() + ": " + std::strerror(errno);
 }
 
+bool MarkerExists(const std::filesystem::path& marker) {
+    struct stat st {};
+    return ::lstat(marker.c_str(), &st) == 0;
+}
+
+// Makes or removes the unplugged marker; false with errno set when that fails.
+bool WriteMarker(const std::filesystem::path& marker, bool present) {
+    if (!present) return ::unlink(marker.c_str()) == 0 || errno == ENOENT;
+    const int fd = ::open(marker.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
+// Watches the image's folder for the marker coming and going; -1 where inotify is not to be
+// had (too many watchers), and the caller falls back to an eventfd.
+int WatchMarkerFolder(const std::filesystem::path& image) {
+    std::error_code ec;
+    std::filesystem::path folder = std::filesystem::absolute(image, ec).parent_path();
+    if (ec || folder.empty()) return -1;
+    const int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0) return -1;
+    constexpr uint32_t kComeAndGo = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
+    if (::inotify_add_watch(fd, folder.c_str(), kComeAndGo | IN_ONLYDIR) < 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 std::string ReadFirmwareSidecar(const std::filesystem::path& image) {
     std::ifstream in(FirmwareSidecarPath(image));
     std::string line;
@@ -36,6 +67,30 @@ std::string ReadFirmwareSidecar(const std::filesystem::path& image) {
     return line;
 }
 }  // namespace
+
+std::filesystem::path UnpluggedMarkerPath(const std::filesystem::path& image) {
+    std::filesystem::path marker = image;
+    marker += ".unplugged";
+    return marker;
+}
+
+bool SetImagePlugged(const std::filesystem::path& image, bool plugged, std::string& error) {
+    struct stat st {};
+    if (::stat(image.c_str(), &st) != 0) {
+        error = Errno(image);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = image.string() + ": not a frame image file";
+        return false;
+    }
+    const std::filesystem::path marker = UnpluggedMarkerPath(image);
+    if (!WriteMarker(marker, !plugged)) {
+        error = Errno(marker);
+        return false;
+    }
+    return true;
+}
 
 std::shared_ptr<SimulatedFrame> SimulatedFrame::Open(const std::filesystem::path& image,
                                                      std::string& error) {
@@ -78,10 +133,17 @@ std::shared_ptr<SimulatedFrame> SimulatedFrame::Open(const std::filesystem::path
     const uint8_t erase = frame->m_flash[kHeaderEraseOpcode];
     frame->m_eraseOpcode = (erase == 0x00 || erase == 0xFF) ? kFlashDefaultBlockErase : erase;
     frame->m_firmware = ReadFirmwareSidecar(image);
-    frame->m_changeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (frame->m_changeFd < 0) {
-        error = std::string("eventfd: ") + std::strerror(errno);
-        return nullptr;
+    frame->m_marker = UnpluggedMarkerPath(image);
+    frame->m_plugged = !MarkerExists(frame->m_marker);
+    frame->m_arrival = frame->m_plugged ? 1 : 0;
+    frame->m_changeFd = WatchMarkerFolder(image);
+    frame->m_changeIsInotify = frame->m_changeFd >= 0;
+    if (!frame->m_changeIsInotify) {
+        frame->m_changeFd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+        if (frame->m_changeFd < 0) {
+            error = std::string("eventfd: ") + std::strerror(errno);
+            return nullptr;
+        }
     }
     return frame;
 }
@@ -137,7 +199,9 @@ bool SimulatedFrame::Handle(bool dataIn, const uint8_t* cdb, int cdbLength, uint
                             uint8_t* inData, const uint8_t* outData) {
     ++m_totalCommands;
     AdvanceFaults();
-    if (TakeFault(SimFault::Unplug)) SetPlugged(false);
+    if (TakeFault(SimFault::Unplug)) PullOutLocked();
+    // Pulled out by another program since the last command: this one finds no device.
+    if (m_plugged && MarkerExists(m_marker)) SetPlugged(false);
     if (!m_plugged) return false;
     if (TakeFault(SimFault::FailTransfer)) return false;
     if (cdb == nullptr || cdbLength != kCommandBlockLength) return false;
@@ -281,32 +345,84 @@ bool SimulatedFrame::Persist(uint32_t address, uint32_t length) {
 void SimulatedFrame::SetPlugged(bool plugged) {
     if (m_plugged == plugged) return;
     m_plugged = plugged;
+    if (plugged) ++m_arrival;
     // A replugged frame has been power-cycled: its flash comes up protected and idle.
     m_statusRegister = kProtectBits;
     m_writeEnabled = false;
     m_busyLeft = 0;
-    uint64_t one = 1;
-    [[maybe_unused]] ssize_t n = ::write(m_changeFd, &one, sizeof one);
+    if (!m_changeIsInotify) {
+        uint64_t one = 1;
+        [[maybe_unused]] ssize_t n = ::write(m_changeFd, &one, sizeof one);
+    }
+}
+
+void SimulatedFrame::PullOutLocked() {
+    m_outWithoutMarker = !WriteMarker(m_marker, true);
+    SetPlugged(false);
+}
+
+void SimulatedFrame::RefreshPlugLocked() {
+    if (MarkerExists(m_marker)) {
+        SetPlugged(false);
+    } else if (!m_outWithoutMarker) {
+        SetPlugged(true);
+    }
 }
 
 void SimulatedFrame::Plug() {
     std::lock_guard lock(m_mutex);
+    WriteMarker(m_marker, false);
+    m_outWithoutMarker = false;
     SetPlugged(true);
 }
 
 void SimulatedFrame::Unplug() {
     std::lock_guard lock(m_mutex);
-    SetPlugged(false);
+    PullOutLocked();
 }
 
-bool SimulatedFrame::IsPlugged() const {
+bool SimulatedFrame::IsPlugged() {
     std::lock_guard lock(m_mutex);
+    RefreshPlugLocked();
     return m_plugged;
 }
 
+uint64_t SimulatedFrame::Arrival() {
+    std::lock_guard lock(m_mutex);
+    RefreshPlugLocked();
+    return m_plugged ? m_arrival : 0;
+}
+
 void SimulatedFrame::DrainChangeFd() {
-    uint64_t value = 0;
-    [[maybe_unused]] ssize_t n = ::read(m_changeFd, &value, sizeof value);
+    bool markerCame = false;
+    if (m_changeIsInotify) {
+        const std::string name = m_marker.filename().string();
+        alignas(inotify_event) char buffer[4096];
+        for (;;) {
+            const ssize_t n = ::read(m_changeFd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            size_t at = 0;
+            while (at + sizeof(inotify_event) <= static_cast<size_t>(n)) {
+                inotify_event event;
+                std::memcpy(&event, buffer + at, sizeof event);
+                const char* eventName = buffer + at + sizeof(inotify_event);
+                if ((event.mask & (IN_CREATE | IN_MOVED_TO)) != 0 && event.len > 0 &&
+                    name == std::string(eventName, ::strnlen(eventName, event.len))) {
+                    markerCame = true;
+                }
+                at += sizeof(inotify_event) + event.len;
+            }
+        }
+    } else {
+        uint64_t value = 0;
+        [[maybe_unused]] ssize_t n = ::read(m_changeFd, &value, sizeof value);
+    }
+    std::lock_guard lock(m_mutex);
+    // A marker that came and went again since the last look still was an unplug: the frame
+    // that is back is a new arrival.
+    if (markerCame) SetPlugged(false);
+    RefreshPlugLocked();
 }
 
 void SimulatedFrame::InjectFault(SimFault kind, uint64_t nthCommand) {

@@ -1,5 +1,12 @@
 // A frame in software: answers every command of the command set as the frame's firmware
 // and serial flash would, over a flash image file, with plug/unplug and fault injection.
+//
+// The plug state lives beside the image, so that another program can pull the frame out of
+// a running one (framewise-cli sim unplug IMAGE) and put it back (sim plug IMAGE): while the
+// marker file "IMAGE.unplugged" exists the frame is out. Every command checks the marker, so
+// a frame pulled out in the middle of a transfer fails the next command as a real one does;
+// the change descriptor (inotify on the image's folder) becomes readable when the marker
+// comes or goes, as a udev event would; an image whose marker exists opens unplugged.
 #pragma once
 
 #include <chrono>
@@ -26,8 +33,16 @@ enum class SimFault {
     FlipReadBit,     // bit 0 of the first byte of a flash read comes back flipped
     CorruptProgram,  // the page program stores its first byte with bit 0 flipped
     WrongVerify,     // the verify value comes back one too high
-    Unplug,          // the frame is unplugged
+    Unplug,          // the frame is unplugged (the marker is left behind: it stays out)
 };
+
+// The marker whose presence means the frame over image is unplugged: "<image>.unplugged".
+std::filesystem::path UnpluggedMarkerPath(const std::filesystem::path& image);
+
+// Pulls the simulated frame over image out (creates the marker) or puts it back (removes
+// it), whether or not a program has the image open. False with a reason when image is no
+// file or the marker cannot be made or removed.
+bool SetImagePlugged(const std::filesystem::path& image, bool plugged, std::string& error);
 
 class SimulatedFrame : public ScsiTransport {
   public:
@@ -45,7 +60,7 @@ class SimulatedFrame : public ScsiTransport {
     };
 
     // Opens the image (its size a multiple of 64 KB, at most 16 MB); the frame starts
-    // plugged. Null with a reason on failure.
+    // plugged unless the image's unplugged marker exists. Null with a reason on failure.
     static std::shared_ptr<SimulatedFrame> Open(const std::filesystem::path& image,
                                                 std::string& error);
     ~SimulatedFrame() override;
@@ -56,11 +71,18 @@ class SimulatedFrame : public ScsiTransport {
     bool SendDataOut(const uint8_t* cdb, int cdbLength, uint32_t dataLength,
                      const uint8_t* data) override;
 
-    // Plugging state; every change makes ChangeFd readable, as a udev event would.
+    // Plugging state, kept in the marker file. Plug and Unplug change the marker (and the
+    // state at once); IsPlugged and Arrival also take up a change another program made.
     void Plug();
     void Unplug();
-    bool IsPlugged() const;
+    bool IsPlugged();
+    // 0 while unplugged, else which plug-in this is (1 for the first). A new number is a
+    // new arrival even when the state looks the same: a frame pulled out and put back
+    // between two looks has been power-cycled, as a replugged real frame gets a new node.
+    uint64_t Arrival();
+    // Readable when the plug state may have changed.
     int ChangeFd() const { return m_changeFd; }
+    // Takes the pending changes off ChangeFd and brings the state up to date.
     void DrainChangeFd();
 
     void InjectFault(SimFault kind, uint64_t nthCommand = 1);
@@ -101,6 +123,8 @@ class SimulatedFrame : public ScsiTransport {
     bool TakeFault(SimFault kind);
     void AdvanceFaults();
     void SetPlugged(bool plugged);
+    void PullOutLocked();
+    void RefreshPlugLocked();
     bool Persist(uint32_t address, uint32_t length);
     void SleepForLink(uint32_t bytes) const;
 
@@ -112,11 +136,17 @@ class SimulatedFrame : public ScsiTransport {
     std::filesystem::path m_image;
     int m_fd = -1;
     int m_changeFd = -1;
+    bool m_changeIsInotify = false;  // else an eventfd that only this process's changes reach
+    std::filesystem::path m_marker;
     std::vector<uint8_t> m_flash;
     std::string m_firmware;
     uint8_t m_eraseOpcode = kFlashDefaultBlockErase;
 
     bool m_plugged = true;
+    uint64_t m_arrival = 1;
+    // Unplugged by this process although the marker could not be made: the missing marker
+    // must not plug it back in.
+    bool m_outWithoutMarker = false;
     uint8_t m_statusRegister = 0x1C;  // block protection set, as at power-up
     bool m_writeEnabled = false;
     int m_busyLeft = 0;

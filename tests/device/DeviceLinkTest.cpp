@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <fstream>
+#include <future>
+#include <map>
 
 #include "DeviceTestSupport.h"
 #include "config/RecordingFrontend.h"
@@ -60,6 +62,21 @@ class FakeSystem {
     TempFolder m_root;
 };
 
+// A transport whose every command runs `send`.
+struct FakeTransport : ScsiTransport {
+    explicit FakeTransport(std::function<bool()> f) : send(std::move(f)) {}
+    bool SendDataIn(const uint8_t*, int, uint32_t, uint8_t*) override { return send(); }
+    bool SendDataOut(const uint8_t*, int, uint32_t, const uint8_t*) override { return send(); }
+    std::function<bool()> send;
+};
+
+std::vector<long> PresenceEvents(const RecordingFrontend& fe) {
+    std::vector<long> values;
+    for (const auto& e : fe.Entries())
+        if (e.text == "HIDDEVICECHANGE") values.push_back(e.value);
+    return values;
+}
+
 }  // namespace
 
 TEST(DeviceLink, ScanTakesOnlyUsbCdRomsOfTheVendor) {
@@ -89,8 +106,11 @@ TEST(DeviceLink, ScanTakesOnlyUsbCdRomsOfTheVendor) {
     EXPECT_TRUE(link.Scan());
     EXPECT_EQ(opened.size(), 1u);
 
-    // With sg3 gone the next frame in numeric order is taken.
+    // With sg3 gone the scan says so first; only the next one takes the next frame in
+    // numeric order.
     sys.Remove(3);
+    EXPECT_FALSE(link.Scan());
+    EXPECT_EQ(link.DevicePath(), "");
     EXPECT_TRUE(link.Scan());
     EXPECT_EQ(link.DevicePath(), sys.Node(10));
     sys.Remove(10);
@@ -242,3 +262,142 @@ TEST(DeviceLink, UdevMonitorOrPollingFallback) {
     EXPECT_EQ(link.NotificationFd(), -1);
     link.Teardown();
 }
+
+TEST(DeviceLink, TheFrameHeldStaysTheFrameUntilItIsGone) {
+    FakeSystem sys;
+    sys.Add(3, "QUELMORA");
+    RecordingFrontend fe;
+    std::map<int, std::string> nodeOf;
+    std::vector<std::string> tried;
+    std::string deniedNode, reached;
+    DeviceLinkOptions o = sys.Options();
+    o.openNode = [&](const std::string& node) {
+        tried.push_back(node);
+        errno = node == deniedNode ? EACCES : 0;
+        const int fd = errno ? -1 : ::open(node.c_str(), O_RDWR | O_CLOEXEC);
+        nodeOf[fd] = node;
+        return fd;
+    };
+    o.makeTransport = [&](int fd) {
+        return std::make_unique<FakeTransport>(
+            [&, node = nodeOf[fd]] { return reached = node, true; });
+    };
+    DeviceLink link(fe, o);
+    ASSERT_TRUE(link.Start());
+    auto sendReaches = [&] {
+        reached.clear();
+        const CommandBlock cdb = WakeBlock();
+        link.SendDataOut(cdb.data(), 16, 0, nullptr);
+        return reached;
+    };
+
+    // Two more frames that sort first, one of them denied: neither is even opened, the
+    // commands (the next synchronize) still reach the frame the album was read from, and the
+    // second frame is said once.
+    deniedNode = sys.Node(1);
+    sys.Add(1, "QUELMORA");
+    sys.Add(2, "QUELMORA");
+    for (int i = 0; i < 3; ++i) link.Poll();
+    EXPECT_EQ(tried, std::vector<std::string>{sys.Node(3)});
+    EXPECT_EQ(sendReaches(), sys.Node(3));
+    EXPECT_TRUE(PresenceEvents(fe).empty());
+    EXPECT_TRUE(fe.Messages().empty());
+    ASSERT_EQ(fe.Texts("status").size(), 1u);
+    EXPECT_NE(fe.Texts("status")[0].find(sys.Node(3)), std::string::npos);
+
+    // Gone: reported, and the denied node that now stops the scan is said once only.
+    sys.Remove(3);
+    for (int i = 0; i < 3; ++i) link.Poll();
+    EXPECT_EQ(PresenceEvents(fe), std::vector<long>{0});
+    EXPECT_EQ(fe.Messages().size(), 1u);
+    EXPECT_EQ(sendReaches(), "");
+
+    deniedNode.clear();  // the udev rule is in place
+    link.Poll();
+    EXPECT_EQ(link.DevicePath(), sys.Node(1));
+    // sg1 goes: its removal first, then sg2, ignored till now, as a new arrival at once.
+    sys.Remove(1);
+    link.Poll();
+    EXPECT_EQ(PresenceEvents(fe), (std::vector<long>{0, 1, 0, 1}));
+    EXPECT_EQ(sendReaches(), sys.Node(2));
+}
+
+TEST(DeviceLink, TheIdentityIsReadWithoutWaitingBehindATransfer) {
+    FakeSystem sys;
+    sys.Add(2, "Quelmora");
+    RecordingFrontend fe;
+    std::promise<void> entered, release;
+    std::shared_future<void> released = release.get_future().share();
+    DeviceLinkOptions o = sys.Options();
+    o.makeTransport = [&](int) {  // a command that runs until the test lets it end
+        return std::make_unique<FakeTransport>(
+            [&] { return entered.set_value(), released.wait(), true; });
+    };
+    DeviceLink link(fe, o);
+    ASSERT_TRUE(link.Start());
+    auto transfer = std::async(std::launch::async, [&] {
+        uint8_t reply[64];
+        return link.SendDataIn(WakeBlock().data(), 16, sizeof reply, reply);
+    });
+    entered.get_future().wait();
+    auto identity = std::async(std::launch::async, [&] {
+        return link.DevicePath() + "|" + link.Vendor() + "|" + link.Product();
+    });
+    auto scan = std::async(std::launch::async, [&] { return link.Scan(); });
+    // Waiting behind the command would last until the release; the scan must wait for it.
+    const auto answered = identity.wait_for(std::chrono::seconds(10));
+    const auto scanned = scan.wait_for(std::chrono::milliseconds(200));
+    release.set_value();
+    EXPECT_EQ(answered, std::future_status::ready);
+    EXPECT_EQ(identity.get(), sys.Node(2) + "|Quelmora|Photo Frame");
+    EXPECT_EQ(scanned, std::future_status::timeout);
+    EXPECT_TRUE(scan.get() && transfer.get());
+}
+
+#ifdef FRAMEWISE_CLI_PATH
+// framewise-cli sim unplug / plug from another process while this one holds the frame, as
+// the window does.
+TEST(DeviceLink, TheSimulatedFrameGoesAndComesBackByItsMarker) {
+    TempFolder dir;
+    const fs::path image = dir.path() / "frame.img";
+    std::string error;
+    ASSERT_TRUE(CreateFrameImage(image, FrameImageOptions{}, error)) << error;
+    auto frame = SimulatedFrame::Open(image, error);
+    ASSERT_TRUE(frame) << error;
+    RecordingFrontend fe;
+    DeviceLinkOptions o;
+    o.simulatedFrame = frame;
+    DeviceLink link(fe, o);
+    ASSERT_TRUE(link.Start());
+    auto sim = [&](const std::string& what) {
+        const std::string command = "'" + std::string(FRAMEWISE_CLI_PATH) + "' sim " + what + " '" +
+                                    image.string() + "' >/dev/null";
+        return std::system(command.c_str()) == 0;
+    };
+    auto wakes = [fd = link.NotificationFd()] {
+        pollfd p{fd, POLLIN, 0};
+        return ::poll(&p, 1, 0) == 1;
+    };
+    const CommandBlock wake = WakeBlock();
+
+    ASSERT_TRUE(sim("unplug"));
+    EXPECT_FALSE(link.SendDataOut(wake.data(), 16, 0, nullptr));  // before the link looked
+    ASSERT_TRUE(wakes());
+    link.HandleNotification();
+    EXPECT_FALSE(wakes());
+    EXPECT_EQ(PresenceEvents(fe), std::vector<long>{0});
+    ASSERT_TRUE(sim("plug"));
+    ASSERT_TRUE(wakes());
+    link.HandleNotification();
+    EXPECT_EQ(PresenceEvents(fe), (std::vector<long>{0, 1}));
+    EXPECT_TRUE(link.SendDataOut(wake.data(), 16, 0, nullptr));
+
+    // Out and in again before the link looked is still a removal and a new arrival; another
+    // file in the folder wakes the link for nothing.
+    ASSERT_TRUE(SetImagePlugged(image, false, error) && SetImagePlugged(image, true, error));
+    std::ofstream(dir.path() / "notes.txt") << "x";
+    link.HandleNotification();
+    EXPECT_EQ(PresenceEvents(fe), (std::vector<long>{0, 1, 0, 1}));
+    EXPECT_TRUE(link.SendDataOut(wake.data(), 16, 0, nullptr));
+}
+#endif

@@ -100,5 +100,14 @@ TEST(FrameImage, SimCreateCommand) {
     EXPECT_EQ(exitCode("sim create"), 2);
     EXPECT_EQ(exitCode("sim create '" + image.string() + "'"), 1);  // exists
     EXPECT_FALSE(fs::exists(dir.path() / "x.img"));
+    EXPECT_EQ(exitCode("sim plug"), 2);
+    EXPECT_EQ(exitCode("sim unplug " + other), 1);  // no such image
+    EXPECT_FALSE(fs::exists(dir.path() / "x.img.unplugged"));
+    const std::string simulate = "--simulate '" + image.string() + "' ";
+    EXPECT_EQ(exitCode(simulate + "--sim-fault melt@3 devices"), 2);
+    EXPECT_EQ(exitCode(simulate + "--sim-fault unplug@0 devices"), 2);
+    EXPECT_EQ(exitCode("--sim-fault unplug@1 devices"), 2);  // no simulated frame
+    // devices reads the firmware version with the run's first command.
+    EXPECT_EQ(exitCode(simulate + "--sim-fault fail-transfer@1 devices"), 0);
 }
 #endif
