@@ -165,6 +165,7 @@ bool FrameSession::Arrive() {
     m_list->DestroyImageList();
     m_folder.ClearAlbumNames();
     m_state.m_bAttached = true;
+    m_state.m_bAlbumRead = false;
     m_context->EnableControls(false);
     m_store->ResetForArrival();
     m_connection->Model().SetTotalStoredBytes(0);

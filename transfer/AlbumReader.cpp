@@ -17,6 +17,7 @@ void AlbumReader::ReadFailed() {
     AppState& state = m_connection.Context().state;
     state.m_bReading = false;
     state.m_bReadStopped = true;
+    state.m_bAlbumRead = false;
     // The window must not stay disabled for good: ready again, so that the read can be run
     // once more. The command controls stay off until a read completes, so that an album read
     // only in part can never be written back over the frame's.
@@ -38,6 +39,7 @@ void AlbumReader::PrepareRetry() {
     model.ResetTable();
     model.SetTotalStoredBytes(0);
     state.m_bReadStopped = false;
+    state.m_bAlbumRead = false;
     state.m_bReady = false;
     state.m_bReading = true;
 }
@@ -103,6 +105,7 @@ void AlbumReader::ReadAlbum() {
         ctx.EnableFolderTree();
         ctx.frontend.SetStatusText(ctx.language.Tr("NOPICS_TIPS", "No photos in device!"));
         state.m_bReading = false;
+        state.m_bAlbumRead = true;
         state.m_bReady = true;
         ctx.EnableControls(true);
         ctx.ResetProgress();
@@ -132,6 +135,7 @@ void AlbumReader::ReadAlbum() {
     ctx.ResetProgress();
     model.RememberDeviceImage();
     state.m_bReading = false;
+    state.m_bAlbumRead = true;
     state.m_bReady = true;
     if (state.m_bAttached) ctx.frontend.PostEvent("FinishThread", 0);
 }
