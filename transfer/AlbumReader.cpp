@@ -182,8 +182,11 @@ bool AlbumReader::ReadPictures(int count, int& remaining) {
         bmp.read(reinterpret_cast<char*>(m_connection.FrameBuffer.data()), pixels);
 
         if (state.m_bAttached && m_sink.CanStorePictures()) {
-            m_sink.StoreAlbumPicture(m_nextAlbumNumber, m_connection.FrameBuffer.data(),
-                                     info.lcdWidth, info.lcdHeight);
+            // A picture the album cannot keep (a full disk) ends the read: an album with a
+            // picture missing must never be taken for the frame's.
+            if (!m_sink.StoreAlbumPicture(m_nextAlbumNumber, m_connection.FrameBuffer.data(),
+                                          info.lcdWidth, info.lcdHeight))
+                return false;
             ctx.frontend.SetProgressPos(m_nextAlbumNumber * 100 / m_progressTotal);
             ++m_nextAlbumNumber;
         } else {
