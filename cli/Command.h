@@ -16,6 +16,7 @@ enum ExitCode { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 struct GlobalOptions {
     std::optional<std::string> simulateImage;  // --simulate IMAGE
     std::optional<std::string> workRoot;       // --work-root DIR
+    bool assumeYes = false;                    // --yes: answer Yes to every question
 };
 
 struct Context {

@@ -13,13 +13,15 @@ std::vector<Command>& Table() {
 }
 
 void PrintHelp(std::ostream& out) {
-    out << "Usage: framewise-cli [--simulate IMAGE] [--work-root DIR] COMMAND [ARGS...]\n"
+    out << "Usage: framewise-cli [--simulate IMAGE] [--work-root DIR] [--yes] COMMAND [ARGS...]\n"
            "\n"
            "Talks to a USB picture frame (or a simulated one) without the window.\n"
            "\n"
            "Global options:\n"
            "  --simulate IMAGE   use a simulated frame over the flash image file IMAGE\n"
            "  --work-root DIR    keep the work files in DIR instead of the private temp folder\n"
+           "  --yes              answer Yes to every question (without it, a question not\n"
+           "                     answered on a terminal is answered No)\n"
            "  --help             show this text\n"
            "  --version          show the version\n"
            "\n"
@@ -83,6 +85,8 @@ int Main(int argc, char** argv, std::ostream& out, std::ostream& err) {
         } else if (a == "--version") {
             out << "framewise-cli " << FRAMEWISE_VERSION << "\n";
             return kExitOk;
+        } else if (a == "--yes") {
+            global.assumeYes = true;
         } else if (a == "--simulate" || a == "--work-root") {
             if (i + 1 >= argc) {
                 err << "framewise-cli: " << a << " needs a value\n";
