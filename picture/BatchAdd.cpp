@@ -72,7 +72,8 @@ void BatchAdd::Run() {
     const int last = total - 1;
     m_progressOff = session.Connection().Context().ProgressCtrlOff();
     if (m_progressOff) frontend.ShowProgress(true);
-    frontend.SetProgressRange(0, total > 0 ? total : 1);
+    // In per cent, as every transfer shows it on the same bar.
+    frontend.SetProgressRange(0, 100);
     frontend.SetProgressPos(0);
 
     for (int i = 0; i <= last; ++i) {
@@ -111,7 +112,7 @@ void BatchAdd::Run() {
             item.size = m_adder.LastStreamSize();
             room = m_adder.CheckRoom();
         });
-        frontend.SetProgressPos(i + 1);
+        frontend.SetProgressPos((i + 1) * 100 / total);
         if (added) ++m_added;
         // A picture that could not be shown or was refused is skipped; only a full album (the
         // Add said so) or a full flash ends the batch.
