@@ -34,8 +34,8 @@ int RunDelete(Context& ctx) {
     if (int code = OpenFrameSession(ctx, frontend, session, true); code != kExitOk) return code;
     // The command line is the user's answer to Delete's own question, and to that one only:
     // whatever else is asked on the way (a failed backup before the write) is not.
-    frontend.ExpectQuestion(session.GetLanguage().Tr("DELETE_TIPS_2", "Delete the selected photo(s)?"),
-                            Answer::Yes);
+    frontend.ExpectQuestion(
+        session.GetLanguage().Tr("DELETE_TIPS_2", "Delete the selected photo(s)?"), Answer::Yes);
 
     AlbumListModel& list = session.List();
     const int count = list.ItemCount();

@@ -32,7 +32,8 @@ void ShowFailed(SaveContext& ctx, BuiltInMessage message, const fs::path& target
 }
 
 std::optional<Format> ChooseFormat(SaveContext& ctx) {
-    const Answer answer = ctx.frontend.AskYesNoCancel(ctx.language.Tr(kSaveFormatKey, kSaveFormatText));
+    const Answer answer =
+        ctx.frontend.AskYesNoCancel(ctx.language.Tr(kSaveFormatKey, kSaveFormatText));
     if (answer == Answer::Yes) return Format::Bmp;
     if (answer == Answer::No) return Format::Jpeg;
     return std::nullopt;

@@ -7,9 +7,9 @@
 #include "TempDir.h"
 #include "album/AlbumStore.h"
 #include "album/FrameSession.h"
-#include "transfer/TransferTestSupport.h"
 #include "codec/BmpFile.h"
 #include "config/RecordingFrontend.h"
+#include "transfer/TransferTestSupport.h"
 
 namespace framewise {
 namespace {
@@ -115,9 +115,8 @@ TEST_F(AlbumStoreTest, FullDiskLeavesNothingOfThePicture) {
         const bool stored = store.StoreAlbumPicture(2, Picture(128, 128, 4, 5, 6).data(), 128, 128);
         const auto messages = frontend.Messages();
         return std::string(stored ? "stored" : "refused") + " " +
-               std::to_string(store.AlbumCount()) + " " +
-               std::to_string(folder.SourcePathCount()) + " " +
-               (messages.empty() ? "" : messages.back());
+               std::to_string(store.AlbumCount()) + " " + std::to_string(folder.SourcePathCount()) +
+               " " + (messages.empty() ? "" : messages.back());
     });
     ASSERT_TRUE(answer);
     EXPECT_EQ(*answer, "refused 1 1 copy file " + folder.FilePath(2).string() + " failed!");
@@ -152,9 +151,8 @@ TEST(AlbumStoreRead, PictureThatCannotBeStoredFailsTheRead) {
     EXPECT_FALSE(session.State().m_bAlbumRead);
     EXPECT_EQ(session.List().ItemCount(), 0);
     EXPECT_EQ(session.Folder().SourcePathCount(), 0u);
-    EXPECT_EQ(fe.Count("message",
-                       "copy file " + session.Folder().FilePath(1).string() + " failed!"),
-              1);
+    EXPECT_EQ(
+        fe.Count("message", "copy file " + session.Folder().FilePath(1).string() + " failed!"), 1);
 
     fs::create_directories(session.Paths().albumFolder);
     ASSERT_TRUE(session.ReadAlbum());

@@ -41,7 +41,8 @@ class AddFaultsTest : public test::WorkbenchFixture {
         if (file.isNull()) return false;
         for (int x = 0; x < file.width(); ++x) {
             const QColor c = file.pixelColor(x, y);
-            if (std::abs(c.red() - colour.red()) > 24 || std::abs(c.green() - colour.green()) > 24 ||
+            if (std::abs(c.red() - colour.red()) > 24 ||
+                std::abs(c.green() - colour.green()) > 24 ||
                 std::abs(c.blue() - colour.blue()) > 24)
                 return false;
         }
@@ -136,7 +137,6 @@ TEST_F(AddFaultsTest, FrameIsCentredOnThePictureActuallyShown) {
     ExpectFrameCentred("frame on again");
     bench->Canvas().ZoomIn();
     ExpectFrameCentred("zoomed in");
-
 }
 
 // A disk that fills while the album file is written leaves no part of it behind: the album

@@ -99,8 +99,7 @@ TEST_F(BatchAddTest, StopAfterThePictureInHand) {
     EXPECT_EQ(Count(), k);
     ASSERT_TRUE(session->Folder().EnumerateAlbumFolder());
     EXPECT_EQ(session->Folder().AlbumNames(), (std::vector<std::string>{"0001.bmp", "0002.bmp"}));
-    EXPECT_EQ(session->Folder().SourcePathList(),
-              (std::vector<std::string>{queue[0], queue[1]}));
+    EXPECT_EQ(session->Folder().SourcePathList(), (std::vector<std::string>{queue[0], queue[1]}));
     const FlashModel& model = session->Connection().Model();
     EXPECT_EQ(model.Record(0).state, kStateToWrite);
     EXPECT_EQ(model.Record(1).state, kStateToWrite);
@@ -166,7 +165,8 @@ TEST_F(BatchAddTest, MarkedRunningWhereItIsAccepted) {
     EXPECT_EQ(bench->Adder().AddQueue(), (std::vector<std::string>{pic, pic}));
 
     std::atomic<bool> flagSeenOnWindow{true};
-    RunOnWindow([&](int) { flagSeenOnWindow = flagSeenOnWindow && session->State().m_bBatchAdding; });
+    RunOnWindow(
+        [&](int) { flagSeenOnWindow = flagSeenOnWindow && session->State().m_bBatchAdding; });
     EXPECT_TRUE(flagSeenOnWindow);
     EXPECT_FALSE(session->State().m_bBatchAdding);
     EXPECT_EQ(Count(), 3);

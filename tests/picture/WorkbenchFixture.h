@@ -168,5 +168,4 @@ class WorkbenchFixture : public ::testing::Test {
     int opened = 0;
 };
 
-
 }  // namespace framewise::test

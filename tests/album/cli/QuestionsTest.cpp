@@ -132,8 +132,7 @@ TEST_F(QuestionsTest, PullKeepsExistingFilesUnlessTheUserSaidSo) {
     CliRun again = Cli("pull '" + out.string() + "'", dir / "data");
     EXPECT_EQ(again.code, 0) << again.err;
     EXPECT_EQ(again.out, "Wrote 0 pictures to " + out.string() + " (kept 2 existing)\n");
-    EXPECT_NE(again.err.find("assumed No: File " + (out / "0001.bmp").string()),
-              std::string::npos)
+    EXPECT_NE(again.err.find("assumed No: File " + (out / "0001.bmp").string()), std::string::npos)
         << again.err;
     EXPECT_EQ(fs::file_size(out / "0001.bmp"), 4u);
 

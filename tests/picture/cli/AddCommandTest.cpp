@@ -112,8 +112,8 @@ TEST_F(AddCommandTest, EachPictureKeepsItsFirstRow) {
     ASSERT_EQ(run.code, 0) << run.err;
     ASSERT_EQ(Cli("pull '" + (dir / "out").string() + "'").code, 0);
 
-    for (const auto& [name, colour] : {std::pair{"0001.bmp", QColor(200, 30, 30)},
-                                       std::pair{"0002.bmp", QColor(30, 30, 200)}}) {
+    for (const auto& [name, colour] :
+         {std::pair{"0001.bmp", QColor(200, 30, 30)}, std::pair{"0002.bmp", QColor(30, 30, 200)}}) {
         const QImage back(QString::fromStdString((dir / "out" / name).string()));
         ASSERT_EQ(back.size(), QSize(128, 128)) << name;
         for (int y : {0, 127})
@@ -146,8 +146,8 @@ TEST_F(AddCommandTest, RefusedFirstPictureDoesNotStopTheRest) {
 
     CliRun run = Cli("add '" + bad.string() + "' '" + good.string() + "'");
     EXPECT_EQ(run.code, 1);
-    EXPECT_EQ(run.out.rfind("refused " + bad.string() + "\nadded " + good.string() + " (quality ", 0),
-              0u)
+    EXPECT_EQ(
+        run.out.rfind("refused " + bad.string() + "\nadded " + good.string() + " (quality ", 0), 0u)
         << run.out;
     EXPECT_NE(run.out.find("Total pictures: 1\n"), std::string::npos) << run.out;
     EXPECT_NE(run.err.find("Can not add this picture!"), std::string::npos);
