@@ -28,21 +28,27 @@ bool AlbumStore::CanStorePictures() const {
     return m_list.HasImageList();
 }
 
-void AlbumStore::StoreAlbumPicture(int number, const uint8_t* rows, int width, int height) {
+bool AlbumStore::StoreAlbumPicture(int number, const uint8_t* rows, int width, int height) {
     std::error_code ec;
     // A ForShow.bmp left from the previous picture must never be copied as this one.
     fs::remove(m_paths.forShow, ec);
-    bool written = rows && WriteBmp24(m_paths.forShow, width, height, rows, 0);
+    const bool written = rows && WriteBmp24(m_paths.forShow, width, height, rows, 0);
 
     const fs::path albumPath = m_folder.FilePath(number);
-    m_folder.AppendSourcePath(albumPath.string());
-
-    bool copied =
+    const bool copied =
         written &&
         fs::copy_file(m_paths.forShow, albumPath, fs::copy_options::overwrite_existing, ec) && !ec;
-    if (!copied) m_frontend.ShowMessage(FormatText("copy file %s failed!", albumPath.string()));
-
+    if (!copied) {
+        // A file cut short (the disk is full) starts with "BM" like a whole one: left in the
+        // folder, the next listing would count a picture that the album does not hold.
+        fs::remove(albumPath, ec);
+        if (!written) fs::remove(m_paths.forShow, ec);
+        m_frontend.ShowMessage(FormatText("copy file %s failed!", albumPath.string()));
+        return false;
+    }
+    m_folder.AppendSourcePath(albumPath.string());
     if (m_state.m_bAttached.load()) m_list.RefreshAlbumList(true, true, number);
+    return true;
 }
 
 void AlbumStore::RefreshAlbumList() {

@@ -28,8 +28,9 @@ class AlbumStore : public AlbumSink {
     bool CanStorePictures() const override;
     // Writes ForShow.bmp (album header, resolution 0, the rows), copies it to the album file
     // of `number`, records the file in SourcePathList and, while attached, appends it to the
-    // album list. A failed copy shows "copy file %s failed!" with the album path.
-    void StoreAlbumPicture(int number, const uint8_t* rows, int width, int height) override;
+    // album list. A failed write or copy shows "copy file %s failed!" with the album path,
+    // removes what it left (a file cut short by a full disk) and answers false.
+    bool StoreAlbumPicture(int number, const uint8_t* rows, int width, int height) override;
     void RefreshAlbumList() override;
     void UpdatePictureTotal(int count) override;
     void EnsureVisible(int index) override;

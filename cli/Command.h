@@ -21,6 +21,7 @@ struct GlobalOptions {
     std::optional<std::string> workRoot;       // --work-root DIR
     // --sim-fault KIND@N, repeatable: faults armed on the simulated frame when it is opened.
     std::vector<std::pair<SimFault, uint64_t>> simFaults;
+    bool assumeYes = false;                    // --yes: answer Yes to every question
 };
 
 struct Context {

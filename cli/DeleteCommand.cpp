@@ -14,13 +14,6 @@ namespace {
 
 constexpr const char* kSynopsis = "delete N...";
 
-// The command line is the user's confirmation; everything else is the session's terminal.
-class ConfirmedFrontend : public SessionFrontend {
-  public:
-    using SessionFrontend::SessionFrontend;
-    bool AskYesNo(const std::string&) override { return true; }
-};
-
 int RunDelete(Context& ctx) {
     std::set<long> numbers;
     for (const std::string& arg : ctx.args) {
@@ -36,9 +29,13 @@ int RunDelete(Context& ctx) {
         return kExitUsage;
     }
 
-    ConfirmedFrontend frontend(ctx.err, SessionFrontend::StderrIsTerminal());
+    SessionFrontend frontend(ctx.err, SessionFrontend::StderrIsTerminal());
     FrameSession session(frontend);
     if (int code = OpenFrameSession(ctx, frontend, session, true); code != kExitOk) return code;
+    // The command line is the user's answer to Delete's own question, and to that one only:
+    // whatever else is asked on the way (a failed backup before the write) is not.
+    frontend.ExpectQuestion(
+        session.GetLanguage().Tr("DELETE_TIPS_2", "Delete the selected photo(s)?"), Answer::Yes);
 
     AlbumListModel& list = session.List();
     const int count = list.ItemCount();

@@ -38,11 +38,18 @@ int RunMove(Context& ctx) {
     list.SetItemSelected(index, true);
     AlbumCommands commands = SessionAlbumCommands(session, frontend);
     const std::string from = AlbumFolder::FileName(index + 1).substr(0, 4);
-    if (!(up ? commands.MoveUp() : commands.MoveDown())) {
+    // Already in place is what the user asked for: a success. Any other refusal is not.
+    if (up ? index == 0 : index == count - 1) {
         ctx.out << "Picture " << from << " is already " << (up ? "first" : "last")
                 << "; nothing changed\n"
                 << OneLineTotal(session, count) << "\n";
         return kExitOk;
+    }
+    if (!(up ? commands.MoveUp() : commands.MoveDown())) {
+        frontend.EndBar();
+        ctx.err << "framewise-cli: picture " << from << " could not be moved "
+                << (up ? "up" : "down") << "; the frame was not changed\n";
+        return kExitFailure;
     }
     if (int code = WriteAlbumBack(ctx, session, frontend); code != kExitOk) return code;
     const std::string to = AlbumFolder::FileName(index + (up ? 0 : 2)).substr(0, 4);

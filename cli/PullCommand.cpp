@@ -15,14 +15,13 @@ namespace fs = std::filesystem;
 
 constexpr const char* kSynopsis = "pull DIR [--format bmp|jpg]";
 
-// Save All's questions answered from the command line: the format, the folder, and Yes to
-// every overwrite.
+// Save All's choices made on the command line: the folder (the format is an expected
+// question). Whether an existing file is overwritten stays a question: the user's own file
+// is kept unless they say otherwise (--yes, or Yes on a terminal).
 class PullFrontend : public SessionFrontend {
   public:
-    PullFrontend(std::ostream& err, bool bar, bool bmp, std::string folder)
-        : SessionFrontend(err, bar), m_bmp(bmp), m_folder(std::move(folder)) {}
-    Answer AskYesNoCancel(const std::string&) override { return m_bmp ? Answer::Yes : Answer::No; }
-    bool AskYesNo(const std::string&) override { return true; }
+    PullFrontend(std::ostream& err, bool bar, std::string folder)
+        : SessionFrontend(err, bar), m_folder(std::move(folder)) {}
     std::optional<std::string> ChooseFolder(const std::string&) override { return m_folder; }
     // The closing "All pics were saved!" is said by the command's own summary.
     void ShowMessage(const std::string& text) override {
@@ -31,7 +30,6 @@ class PullFrontend : public SessionFrontend {
     void SetFinishedText(std::string text) { m_finished = std::move(text); }
 
   private:
-    bool m_bmp;
     std::string m_folder;
     std::string m_finished;
 };
@@ -52,11 +50,13 @@ int RunPull(Context& ctx) {
         return kExitFailure;
     }
 
-    PullFrontend frontend(ctx.err, SessionFrontend::StderrIsTerminal(), ext == "bmp", dir.string());
+    PullFrontend frontend(ctx.err, SessionFrontend::StderrIsTerminal(), dir.string());
     FrameSession session(frontend);
     if (int code = OpenFrameSession(ctx, frontend, session, true); code != kExitOk) return code;
-    frontend.SetFinishedText(
-        session.GetLanguage().Tr("SAVEPICFINISH_TIPS", "All pics were saved!"));
+    const Language& language = session.GetLanguage();
+    frontend.SetFinishedText(language.Tr("SAVEPICFINISH_TIPS", "All pics were saved!"));
+    frontend.ExpectQuestion(language.Tr(kSaveFormatKey, kSaveFormatText),
+                            ext == "bmp" ? Answer::Yes : Answer::No);
 
     const int count = session.List().ItemCount();
     SaveContext save{session.Folder(),      session.List(),    session.State(),     frontend,
@@ -68,7 +68,9 @@ int RunPull(Context& ctx) {
         return kExitFailure;
     }
     ctx.out << "Wrote " << outcome.written << (outcome.written == 1 ? " picture" : " pictures")
-            << " to " << dir.string() << "\n";
+            << " to " << dir.string();
+    if (outcome.skipped > 0) ctx.out << " (kept " << outcome.skipped << " existing)";
+    ctx.out << "\n";
     return kExitOk;
 }
 

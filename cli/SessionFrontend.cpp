@@ -84,6 +84,7 @@ void SessionFrontend::ShowWarning(const std::string& title, const std::string& t
 
 int OpenFrameSession(Context& ctx, SessionFrontend& frontend, FrameSession& session,
                      bool readAlbum) {
+    frontend.SetAssumeYes(ctx.global.assumeYes);
     FrameSessionOptions options;
     if (ctx.global.workRoot) options.workRoot = *ctx.global.workRoot;
     if (ctx.global.simulateImage) options.simulateImage = *ctx.global.simulateImage;

@@ -28,6 +28,9 @@ class SessionFrontend : public TerminalFrontend {
     // Ends the bar's line so that what follows starts on a fresh one.
     void EndBar();
 
+  protected:
+    void BeforeLine() override { EndBar(); }
+
   private:
     void Draw();  // with m_barMutex held
 
@@ -41,8 +44,9 @@ class SessionFrontend : public TerminalFrontend {
     bool m_drawn = false;
 };
 
-// Opens the session of a command (work root and simulated frame from the global options),
-// then runs the device arrival and, when asked, the album read. Answers kExitOk, or
+// Opens the session of a command (work root and simulated frame from the global options, and
+// --yes for the frontend's questions), then runs the device arrival and, when asked, the album
+// read. Answers kExitOk, or
 // kExitFailure after one line on err.
 int OpenFrameSession(Context& ctx, SessionFrontend& frontend, FrameSession& session,
                      bool readAlbum);

@@ -47,7 +47,18 @@ void TerminalFrontend::ShowWarning(const std::string& title, const std::string& 
     m_err << title << ": " << text << "\n";
 }
 
+void TerminalFrontend::SetAssumeYes(bool yes) {
+    std::lock_guard lock(m_mutex);
+    m_assumeYes = yes;
+}
+
+void TerminalFrontend::ExpectQuestion(std::string text, Answer answer) {
+    std::lock_guard lock(m_mutex);
+    m_expected[std::move(text)] = answer;
+}
+
 std::string TerminalFrontend::AskLine(const std::string& prompt) {
+    BeforeLine();
     std::lock_guard lock(m_mutex);
     m_err << prompt << std::flush;
     std::string line;
@@ -55,14 +66,43 @@ std::string TerminalFrontend::AskLine(const std::string& prompt) {
     return line;
 }
 
+void TerminalFrontend::SayAssumed(const std::string& answer, const std::string& text) {
+    BeforeLine();
+    std::lock_guard lock(m_mutex);
+    m_err << "assumed " << answer << ": " << text;
+    if (answer != "Yes") m_err << "; run with --yes to answer Yes";
+    m_err << "\n";
+}
+
+std::optional<Answer> TerminalFrontend::Preset(const std::string& text) {
+    bool yes = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto it = m_expected.find(text); it != m_expected.end()) return it->second;
+        yes = m_assumeYes;
+    }
+    if (!yes) return std::nullopt;
+    SayAssumed("Yes", text);
+    return Answer::Yes;
+}
+
 bool TerminalFrontend::AskYesNo(const std::string& text) {
-    if (!m_interactive) return true;
+    if (auto preset = Preset(text)) return *preset == Answer::Yes;
+    if (!m_interactive) {
+        // Nobody to ask: No leaves everything as it is.
+        SayAssumed("No", text);
+        return false;
+    }
     std::string a = AskLine(text + " [y/n] ");
     return !a.empty() && (a[0] == 'y' || a[0] == 'Y');
 }
 
 Answer TerminalFrontend::AskYesNoCancel(const std::string& text) {
-    if (!m_interactive) return Answer::Yes;
+    if (auto preset = Preset(text)) return *preset;
+    if (!m_interactive) {
+        SayAssumed("Cancel", text);
+        return Answer::Cancel;
+    }
     std::string a = AskLine(text + " [y/n/c] ");
     if (!a.empty() && (a[0] == 'y' || a[0] == 'Y')) return Answer::Yes;
     if (!a.empty() && (a[0] == 'n' || a[0] == 'N')) return Answer::No;

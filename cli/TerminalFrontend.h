@@ -1,9 +1,12 @@
-// The command-line tool's Frontend: messages and status lines to the error stream,
-// questions answered from the terminal when there is one (else Yes), events queued.
+// The command-line tool's Frontend: messages and status lines to the error stream, questions
+// answered as the command line says (its own expected questions, --yes), else from the
+// terminal when there is one, else No with a line saying so; events dropped.
 #pragma once
 
 #include <iosfwd>
+#include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "config/Frontend.h"
@@ -13,7 +16,7 @@ namespace framewise::cli {
 class TerminalFrontend : public Frontend {
   public:
     // interactive: questions are asked on err and answered from in; otherwise every
-    // question is answered Yes and every choice cancelled.
+    // question is answered No (a choice cancelled) and err says what was assumed.
     TerminalFrontend(std::ostream& err, std::istream& in, bool interactive);
     // Interactive when standard input is a terminal.
     static bool StdinIsTerminal();
@@ -35,8 +38,24 @@ class TerminalFrontend : public Frontend {
 
     void SetQuiet(bool quiet) { m_quiet = quiet; }  // drops status and progress lines
 
+    // --yes: every question not expected is answered Yes without asking (err says so).
+    void SetAssumeYes(bool yes);
+    // A question the command itself stands for (its command line is the user's answer, e.g.
+    // delete's "Delete the selected photo(s)?"): answered so, without asking, whatever --yes
+    // says. Any other question keeps the rules above; a Yes that risks the user's pictures is
+    // thus never given without the user's say.
+    void ExpectQuestion(std::string text, Answer answer);
+
+  protected:
+    // Before a line of the frontend's own (a question, an assumed answer): whatever the
+    // terminal shows in place must end first.
+    virtual void BeforeLine() {}
+
   private:
     std::string AskLine(const std::string& prompt);
+    // The command's answer or --yes's, when either stands; said on err for --yes.
+    std::optional<Answer> Preset(const std::string& text);
+    void SayAssumed(const std::string& answer, const std::string& text);
 
     std::ostream& m_err;
     std::istream& m_in;
@@ -44,6 +63,8 @@ class TerminalFrontend : public Frontend {
     bool m_quiet = false;
     int m_progressHigh = 100;
     int m_lastPercent = -1;
+    bool m_assumeYes = false;
+    std::map<std::string, Answer> m_expected;
     std::mutex m_mutex;
 };
 

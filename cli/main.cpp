@@ -15,7 +15,7 @@ std::vector<Command>& Table() {
 
 void PrintHelp(std::ostream& out) {
     out << "Usage: framewise-cli [--simulate IMAGE [--sim-fault KIND@N]...] [--work-root DIR] "
-           "COMMAND [ARGS...]\n"
+           "[--yes] COMMAND [ARGS...]\n"
            "\n"
            "Talks to a USB picture frame (or a simulated one) without the window.\n"
            "\n"
@@ -30,6 +30,8 @@ void PrintHelp(std::ostream& out) {
            "                     off by one) or unplug (the frame is pulled out and stays out\n"
            "                     until 'framewise-cli sim plug IMAGE')\n"
            "  --work-root DIR    keep the work files in DIR instead of the private temp folder\n"
+           "  --yes              answer Yes to every question (without it, a question not\n"
+           "                     answered on a terminal is answered No)\n"
            "  --help             show this text\n"
            "  --version          show the version\n"
            "\n"
@@ -93,6 +95,8 @@ int Main(int argc, char** argv, std::ostream& out, std::ostream& err) {
         } else if (a == "--version") {
             out << "framewise-cli " << FRAMEWISE_VERSION << "\n";
             return kExitOk;
+        } else if (a == "--yes") {
+            global.assumeYes = true;
         } else if (a == "--simulate" || a == "--work-root") {
             if (i + 1 >= argc) {
                 err << "framewise-cli: " << a << " needs a value\n";

@@ -5,8 +5,10 @@
 #include <system_error>
 
 #include "album/FrameSession.h"
+#include "config/EventNames.h"
 #include "config/Frontend.h"
 #include "picture/AddMath.h"
+#include "transfer/AlbumWritable.h"
 #include "picture/AlbumPictureReader.h"
 #include "picture/Bmp24.h"
 #include "picture/DropRules.h"
@@ -66,33 +68,55 @@ bool PictureAdder::Leave(bool inBatch) {
     return false;
 }
 
-bool PictureAdder::StartBatchFromSelection() {
+bool PictureAdder::CanChangeAlbum() const {
+    // Until a read has completed for this connection the album may be only part of the
+    // frame's; a picture added to it would be written back over the pictures not yet read.
+    const AppState& state = m_session.State();
+    return state.m_bReady && state.m_bAttached && state.m_bAlbumRead && !state.m_bBatchAdding;
+}
+
+bool PictureAdder::RefusedReadOnly() {
+    const DeviceConnection& connection = m_session.Connection();
+    if (!connection.IsConnected() || connection.AlbumWritable()) return false;
+    // A frame whose album could never be written back: say so rather than add pictures that
+    // would only be lost.
+    m_frontend.ShowMessage(
+        ReadOnlyAlbumText(m_session.GetLanguage(), connection.Info().indexAddress));
+    return true;
+}
+
+bool PictureAdder::AcceptBatch(std::vector<std::string> paths) {
+    if (!CanChangeAlbum() || RefusedReadOnly()) return false;
     EnableControls(false);
+    SetAddQueue(std::move(paths));
+    // Set here, on the window's thread, before "ReceivePic" is even posted: a second drop, an
+    // Add or a Synchronize arriving before the worker has started must already see the batch.
+    m_session.State().m_bBatchAdding = true;
+    m_frontend.PostEvent(events::kReceivePic);
+    return true;
+}
+
+bool PictureAdder::StartBatchFromSelection() {
     std::vector<std::string> queue;
     for (int i : m_folderList.SelectedIndices())
         queue.push_back(m_folderList.m_strFolderPrefix + m_folderList.items[size_t(i)]);
-    SetAddQueue(std::move(queue));
+    if (!AcceptBatch(std::move(queue))) return false;
     m_folderList.SelectAll();
-    m_frontend.PostEvent("ReceivePic");
     return false;
 }
 
 bool PictureAdder::DropFiles(const std::vector<std::string>& items) {
-    const AppState& state = m_session.State();
-    if (!state.m_bReady || !state.m_bAttached || state.m_bBatchAdding) return false;
-    EnableControls(false);
-    SetAddQueue(QueueDroppedItems(items));
-    m_frontend.PostEvent("ReceivePic");
-    return true;
+    return AcceptBatch(QueueDroppedItems(items));
 }
 
 bool PictureAdder::AddPicture() {
     AppState& state = m_session.State();
-    if (!m_canvas.PictureLoaded() || !state.m_bReady || m_canvas.Crop().m_rcCrop.bottom == 0 ||
-        state.m_bAdding)
+    if (!m_canvas.PictureLoaded() || !state.m_bReady || !state.m_bAlbumRead ||
+        m_canvas.Crop().m_rcCrop.bottom == 0 || state.m_bAdding)
         return false;
     const bool inBatch = state.m_bBatchAdding;
     if (m_folderList.SelectedCount() > 1 && !inBatch) return StartBatchFromSelection();
+    if (!inBatch && RefusedReadOnly()) return false;
 
     state.m_bAdding = true;
     EnableAdd(false);
@@ -127,6 +151,8 @@ bool PictureAdder::AddPicture() {
     // The album file is written from the cut and read back as the encoder's input, so the
     // encoder sees exactly what a saved album picture holds.
     if (!WriteBmp24(albumPath, m_canvas.CutForAdd())) {
+        // What a full disk let through would be listed as a picture the flash does not hold.
+        RemoveFile(albumPath);
         m_frontend.ShowMessage(kCanNotAddText);
         return Leave(inBatch);
     }
@@ -176,14 +202,16 @@ bool PictureAdder::AddPicture() {
         RemoveFile(tmp);
         return Leave(inBatch);
     }
-    if (!inBatch) folder.AppendSourcePath(albumPath.string());
-
     model.CaptureNextAddress();
     m_nAddingNumber = number;
     if (!model.AppendPicture(count, tmp)) {
         RemoveFile(albumPath);
+        m_frontend.ShowMessage(kCanNotAddText);
         return Leave(inBatch);
     }
+    // Only now is the picture in the album: entry k of SourcePathList belongs to album file
+    // k + 1, so an entry for a picture that never arrived would shift every later one.
+    if (!inBatch) folder.AppendSourcePath(albumPath.string());
 
     list.RefreshAlbumList(true, true, number);
     m_nAddingNumber = 0;

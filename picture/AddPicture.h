@@ -45,10 +45,17 @@ class PictureAdder {
     // that makes room); shows MEMFULL_TIPS_1 once when it does not while an Add runs.
     bool CheckRoom();
 
-    // Files and folders dropped on the window: while ready, attached and no batch runs, the
-    // controls go off, the add queue takes the pictures among them and "ReceivePic" is posted.
-    // False when the drop is swallowed.
+    // Files and folders dropped on the window: while the album may change (CanChangeAlbum)
+    // the pictures among them become a batch (AcceptBatch). False when the drop is swallowed.
     bool DropFiles(const std::vector<std::string>& items);
+
+    // Whether the album may take pictures now: ready, attached, the frame's album read in full
+    // for this connection, and no batch running.
+    bool CanChangeAlbum() const;
+    // Accepts a batch of paths on the window's thread: controls off, the add queue filled,
+    // m_bBatchAdding set and "ReceivePic" posted, whose handler starts BatchAdd. False, with
+    // nothing changed, when the album may not change now.
+    bool AcceptBatch(std::vector<std::string> paths);
 
     // The add queue the batch worker takes its paths from, in order.
     void SetAddQueue(std::vector<std::string> paths);
@@ -82,6 +89,8 @@ class PictureAdder {
     void ShowMemFull();
     void EnableAdd(bool enable);
     bool StartBatchFromSelection();
+    // Shows why and answers true when the frame's album is read-only.
+    bool RefusedReadOnly();
 
     FrameSession& m_session;
     PreviewCanvas& m_canvas;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <system_error>
 
 #include "config/AppState.h"
 #include "config/Frontend.h"
@@ -146,6 +147,7 @@ void PreviewCanvas::Rebuild() {
     m_nShowWidth = shown.width;
     m_nShowHeight = shown.height;
     m_ptShow = ShowPosition(m_box, shown);
+    CentreRestingFrame();
 
     if (reload) {
         m_MyBitmap = HalftoneStretch(loaded.image, fitted.width, fitted.height);
@@ -157,15 +159,33 @@ void PreviewCanvas::Rebuild() {
     }
     if (!CheckColourDepth()) return;
 
-    WriteBmp24(m_paths.forCut, MakeFrameImage(m_MyBitmap, shown, m_buttonFace));
+    m_frameImage = MakeFrameImage(m_MyBitmap, shown, m_buttonFace);
+    if (!WriteBmp24(m_paths.forCut, m_frameImage)) {
+        // A frame image cut short by a full disk is not left for anyone to load.
+        std::error_code ec;
+        std::filesystem::remove(m_paths.forCut, ec);
+    }
     if (m_onRebuilt) m_onRebuilt();
+}
+
+void PreviewCanvas::CentreRestingFrame() {
+    CropZoom& crop = m_crop;
+    // The frame was placed with the size the previous rebuild showed; where a picture of
+    // another shape (or a zoom step) changes the shown size, the halvings round differently
+    // and the frame would stand a pixel off the picture, and Add would store a row of the
+    // frame's colour. A frame the user has dragged away from its place stays where it is.
+    if (crop.m_rcCropHome.bottom == 0 || !(crop.m_rcCrop == crop.m_rcCropHome)) return;
+    crop.m_rcCropHome = CentredCropFrame(m_box, ShownSize(), m_lcd);
+    crop.m_rcCrop = crop.m_rcCropHome;
 }
 
 DrawPlan PreviewCanvas::Draw() {
     DrawPlan plan;
     if (!m_state.m_bReady || m_strSourcePath.empty()) return plan;
     if (m_bReloadCut) {
-        m_hMyBitmap2 = QImage(QString::fromStdString(m_paths.forCut.string()));
+        // What the last rebuild wrote to "ForCut.bmp", kept as written: a write that failed
+        // must not leave the previous picture (or part of this one) on show as this one.
+        m_hMyBitmap2 = m_frameImage;
         m_bReloadCut = false;
     }
     if (m_ptShow.x > 0 && m_ptShow.y > 0 && !m_hMyBitmap2.isNull()) {

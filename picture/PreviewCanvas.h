@@ -136,6 +136,8 @@ class PreviewCanvas {
 
   private:
     void RotateBy(RotateDirection direction);
+    // The frame at its resting place follows the size the rebuild now shows.
+    void CentreRestingFrame();
     void ApplyToggle(const ToggleOutcome& outcome);
     void Invalidate();
     CropGeometry Geometry() const { return {m_box, ShownSize(), m_lcd}; }
@@ -156,7 +158,8 @@ class PreviewCanvas {
     bool m_bHaveCanvas = false;  // the first rebuild has prepared the drawing
     bool m_bExitRequested = false;
     QImage m_MyBitmap;    // the working bitmap at the truncated fitted size
-    QImage m_hMyBitmap2;  // "ForCut.bmp" as loaded for drawing
+    QImage m_frameImage;  // the frame image the last rebuild made (and wrote to "ForCut.bmp")
+    QImage m_hMyBitmap2;  // the frame image as taken for drawing
 };
 
 }  // namespace framewise

@@ -32,10 +32,8 @@ void ShowFailed(SaveContext& ctx, BuiltInMessage message, const fs::path& target
 }
 
 std::optional<Format> ChooseFormat(SaveContext& ctx) {
-    const Answer answer = ctx.frontend.AskYesNoCancel(ctx.language.Tr(
-        "SAVE_TIPS_2",
-        "Want to save as BMP files, please select Yes, else if you want to save as JPG files, "
-        "please select NO!"));
+    const Answer answer =
+        ctx.frontend.AskYesNoCancel(ctx.language.Tr(kSaveFormatKey, kSaveFormatText));
     if (answer == Answer::Yes) return Format::Bmp;
     if (answer == Answer::No) return Format::Jpeg;
     return std::nullopt;

@@ -26,6 +26,12 @@ struct SaveContext {
     DeviceConnection& connection;  // FrameBuffer, StreamBuffer and the LCD size
 };
 
+// The format question: Yes for BMP files, No for JPG files, Cancel for neither.
+inline constexpr const char* kSaveFormatKey = "SAVE_TIPS_2";
+inline constexpr const char* kSaveFormatText =
+    "Want to save as BMP files, please select Yes, else if you want to save as JPG files, "
+    "please select NO!";
+
 struct SaveOutcome {
     bool finished = false;  // the walk reached its end (the final message was shown)
     int written = 0;        // files written

@@ -42,7 +42,7 @@ void Workbench::SetFitMode(FitMode mode) {
 }
 
 int Workbench::AddAll(const std::vector<std::string>& paths) {
-    m_adder.SetAddQueue(paths);
+    if (!m_adder.AcceptBatch(paths)) return 0;
     m_batch.RunSynchronously();
     m_batch.Finish();
     return m_batch.Added();

@@ -32,8 +32,9 @@ class Workbench {
     // How the following pictures are framed.
     void SetFitMode(FitMode mode);
 
-    // Queues the paths and runs the batch to its end on this thread, "ProcessFinish" included;
-    // answers the pictures added.
+    // Accepts the paths as a batch and runs it to its end on this thread, "ProcessFinish"
+    // included; answers the pictures added (0, with no batch run, when the album may not
+    // change now).
     int AddAll(const std::vector<std::string>& paths);
 
     FrameSession& Session() { return m_session; }

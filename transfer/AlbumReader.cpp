@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "codec/BmpFile.h"
 #include "config/EventNames.h"
 #include "transfer/TransferWorker.h"
 
@@ -53,6 +54,7 @@ void AlbumReader::PrepareRetry() {
     model.ResetTable();
     model.SetTotalStoredBytes(0);
     state.m_bReadStopped = false;
+    state.m_bAlbumRead = false;
     state.m_bReady = false;
     state.m_bReading = true;
 }
@@ -193,15 +195,23 @@ bool AlbumReader::ReadPictures(int count, int& remaining) {
         std::ifstream bmp(ctx.paths.bmpTmp, std::ios::binary | std::ios::ate);
         if (!bmp) return false;
         const std::streamoff fileLength = bmp.tellg();
+        // A decoded picture the disk could not take in full (a full disk) is no destroyed
+        // picture: the read fails rather than drop a good picture from the album.
+        const std::streamoff expected =
+            std::streamoff{BmpRowStride(info.lcdWidth)} * std::streamoff{info.lcdHeight};
+        if (fileLength - 54 < expected) return false;
         const std::streamoff pixels =
-            std::min<std::streamoff>(std::max<std::streamoff>(fileLength - 54, 0),
+            std::min<std::streamoff>(fileLength - 54,
                                      static_cast<std::streamoff>(m_connection.FrameBuffer.size()));
         bmp.seekg(54);
         bmp.read(reinterpret_cast<char*>(m_connection.FrameBuffer.data()), pixels);
 
         if (state.m_bAttached && m_sink.CanStorePictures()) {
-            m_sink.StoreAlbumPicture(m_nextAlbumNumber, m_connection.FrameBuffer.data(),
-                                     info.lcdWidth, info.lcdHeight);
+            // A picture the album cannot keep (a full disk) ends the read: an album with a
+            // picture missing must never be taken for the frame's.
+            if (!m_sink.StoreAlbumPicture(m_nextAlbumNumber, m_connection.FrameBuffer.data(),
+                                          info.lcdWidth, info.lcdHeight))
+                return false;
             ctx.frontend.SetProgressPos(m_nextAlbumNumber * 100 / m_progressTotal);
             ++m_nextAlbumNumber;
         } else {

@@ -16,8 +16,9 @@ class AlbumSink {
     virtual bool CanStorePictures() const = 0;
     // Stores a decoded device picture as album file `number` ("%04d.bmp"): `rows` are the
     // 24-bit bottom-up rows as the decoder wrote them (stride: 3 × width rounded up to 4).
-    // The file joins SourcePathList and the album list (incremental, appended).
-    virtual void StoreAlbumPicture(int number, const uint8_t* rows, int width, int height) = 0;
+    // The file joins SourcePathList and the album list (incremental, appended). False when the
+    // file could not be written: nothing of the picture is left in the album then.
+    virtual bool StoreAlbumPicture(int number, const uint8_t* rows, int width, int height) = 0;
     // Rebuilds the album list from the album folder (no flags).
     virtual void RefreshAlbumList() = 0;
     // Writes the "Total Pictures" text for count pictures.

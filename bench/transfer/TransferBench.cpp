@@ -68,11 +68,12 @@ class FileAlbum : public fw::AlbumSink {
     explicit FileAlbum(fs::path folder) : m_folder(std::move(folder)) {}
     int AlbumCount() const override { return m_count; }
     bool CanStorePictures() const override { return true; }
-    void StoreAlbumPicture(int number, const uint8_t* rows, int width, int height) override {
+    bool StoreAlbumPicture(int number, const uint8_t* rows, int width, int height) override {
         char name[16];
         std::snprintf(name, sizeof name, "%04d.bmp", number);
-        fw::WriteBmp24(m_folder / name, width, height, rows, 0);
+        if (!fw::WriteBmp24(m_folder / name, width, height, rows, 0)) return false;
         m_count = number;
+        return true;
     }
     void RefreshAlbumList() override {}
     void UpdatePictureTotal(int) override {}

@@ -3,10 +3,13 @@
 #include <fstream>
 
 #include "FileBytes.h"
+#include "FileSizeLimit.h"
 #include "TempDir.h"
 #include "album/AlbumStore.h"
+#include "album/FrameSession.h"
 #include "codec/BmpFile.h"
 #include "config/RecordingFrontend.h"
+#include "transfer/TransferTestSupport.h"
 
 namespace framewise {
 namespace {
@@ -101,6 +104,61 @@ TEST_F(AlbumStoreTest, StoreWhileDetachedAndFailedCopy) {
     store.StoreAlbumPicture(3, nullptr, 4, 4);
     EXPECT_FALSE(fs::exists(folder.FilePath(3)));
     EXPECT_EQ(frontend.Messages().size(), 1u);
+}
+
+// A disk that fills while a picture read from the frame is stored: nothing of it is left,
+// neither a file cut short nor a list item or a SourcePathList entry for it.
+TEST_F(AlbumStoreTest, FullDiskLeavesNothingOfThePicture) {
+    ASSERT_TRUE(store.StoreAlbumPicture(1, Picture(128, 128, 1, 2, 3).data(), 128, 128));
+    // A 128 x 128 album file is 49,206 bytes; 40,000 of them fit.
+    const auto answer = test::WithFileSizeLimit(40000, [&] {
+        const bool stored = store.StoreAlbumPicture(2, Picture(128, 128, 4, 5, 6).data(), 128, 128);
+        const auto messages = frontend.Messages();
+        return std::string(stored ? "stored" : "refused") + " " +
+               std::to_string(store.AlbumCount()) + " " + std::to_string(folder.SourcePathCount()) +
+               " " + (messages.empty() ? "" : messages.back());
+    });
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(*answer, "refused 1 1 copy file " + folder.FilePath(2).string() + " failed!");
+    EXPECT_FALSE(fs::exists(folder.FilePath(2)));
+    EXPECT_FALSE(fs::exists(paths.forShow));
+    ASSERT_TRUE(folder.EnumerateAlbumFolder());
+    EXPECT_EQ(folder.AlbumNames(), std::vector<std::string>{"0001.bmp"});
+}
+
+// An album that cannot keep a picture read from the frame is not the frame's album: the read
+// ends as failed and can be run again once the pictures can be stored.
+TEST(AlbumStoreRead, PictureThatCannotBeStoredFailsTheRead) {
+    test::TempDir dir;
+    const fs::path image = dir / "frame.img";
+    std::string error;
+    ASSERT_TRUE(CreateFrameImage(image, FrameImageOptions{}, error)) << error;
+    RecordingFrontend fe;
+    FrameSession session(fe);
+    FrameSessionOptions options;
+    options.workRoot = dir / "work";
+    options.simulateImage = image;
+    options.dataFolder = fs::path(FRAMEWISE_SOURCE_DIR) / "data";
+    ASSERT_TRUE(session.Open(options, error)) << error;
+    session.Simulated()->SetBusyPolls(0);
+    test::PokeAlbum(*session.Simulated(), 0x30000,
+                    {test::EncodeStream(128, 128, 1), test::EncodeStream(128, 128, 2)});
+    ASSERT_TRUE(session.Arrive());
+    fs::remove_all(session.Paths().albumFolder);  // the album files cannot be made
+
+    EXPECT_FALSE(session.ReadAlbum());
+    EXPECT_TRUE(session.State().m_bReadStopped);
+    EXPECT_FALSE(session.State().m_bAlbumRead);
+    EXPECT_EQ(session.List().ItemCount(), 0);
+    EXPECT_EQ(session.Folder().SourcePathCount(), 0u);
+    EXPECT_EQ(
+        fe.Count("message", "copy file " + session.Folder().FilePath(1).string() + " failed!"), 1);
+
+    fs::create_directories(session.Paths().albumFolder);
+    ASSERT_TRUE(session.ReadAlbum());
+    EXPECT_TRUE(session.State().m_bAlbumRead);
+    EXPECT_EQ(session.List().ItemCount(), 2);
+    EXPECT_EQ(session.Folder().SourcePathCount(), 2u);
 }
 
 TEST_F(AlbumStoreTest, PictureTotalAndArrival) {

@@ -14,95 +14,19 @@
 #include <random>
 
 #include "ImagePsnr.h"
-#include "TempDir.h"
-#include "album/FrameSession.h"
-#include "config/RecordingFrontend.h"
-#include "device/FrameImage.h"
-#include "picture/Workbench.h"
+#include "WorkbenchFixture.h"
 
 namespace framewise {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A picture of noise, which no quality makes small.
-QImage Noise(int w, int h, unsigned seed) {
-    QImage image(w, h, QImage::Format_RGB32);
-    std::mt19937 rng(seed);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) image.setPixel(x, y, rng() | 0xFF000000u);
-    return image;
-}
-
-// Something like a photograph: smooth shading, a few shapes with soft edges, fine texture.
-QImage PhotoLike(int w, int h) {
-    QImage image(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            const double u = double(x) / w, v = double(y) / h;
-            const int r = int(120 + 100 * std::sin(6.0 * u) * std::cos(4.0 * v));
-            const int g = int(90 + 80 * v + 20 * std::sin(40.0 * u));
-            const int b = int(60 + 150 * u * (1 - v));
-            image.setPixel(x, y, qRgb(r, g, b));
-        }
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(230, 200, 40));
-    painter.setPen(Qt::NoPen);
-    painter.drawEllipse(QPointF(w * 0.5, h * 0.5), w * 0.08, h * 0.1);
-    painter.setBrush(QColor(20, 40, 160));
-    painter.drawRect(QRectF(w * 0.46, h * 0.3, w * 0.1, h * 0.08));
-    return image;
-}
-
+using test::GuiThread;
+using test::Noise;
+using test::PhotoLike;
 using test::Psnr;
 
-class AddPictureTest : public ::testing::Test {
-  protected:
-    // A frame image, a session over it attached and read, and the picture side over that.
-    void Attach(const FrameImageOptions& options) {
-        std::string error;
-        ASSERT_TRUE(CreateFrameImage(image, options, error)) << error;
-        Reopen();
-    }
-    void Reopen() {
-        bench.reset();
-        session.reset();
-        session = std::make_unique<FrameSession>(fe);
-        FrameSessionOptions o;
-        o.workRoot = dir / ("work" + std::to_string(++opened));
-        o.simulateImage = image;
-        o.dataFolder = fs::path(FRAMEWISE_SOURCE_DIR) / "data";
-        std::string error;
-        ASSERT_TRUE(session->Open(o, error)) << error;
-        session->Simulated()->SetBusyPolls(0);
-        ASSERT_TRUE(session->AttachAndRead());
-        bench = std::make_unique<Workbench>(*session, fe);
-        bench->Attached();
-    }
-    std::string Save(const QImage& picture, const std::string& name, const char* format = "BMP") {
-        const std::string path = (dir / name).string();
-        EXPECT_TRUE(picture.save(QString::fromStdString(path), format, 95));
-        return path;
-    }
-    bool ShowAndAdd(const std::string& path) {
-        EXPECT_TRUE(bench->Canvas().ShowFolderPicture(path));
-        return bench->Adder().AddPicture();
-    }
-    int Count() { return session->List().ItemCount(); }
-    int MemFull() {
-        int n = 0;
-        for (const auto& m : fe.Messages()) n += m.rfind("The maximum number", 0) == 0;
-        return n;
-    }
-
-    test::TempDir dir;
-    fs::path image = dir / "frame.img";
-    RecordingFrontend fe;
-    std::unique_ptr<FrameSession> session;
-    std::unique_ptr<Workbench> bench;
-    int opened = 0;
-};
+class AddPictureTest : public test::WorkbenchFixture {};
 
 TEST_F(AddPictureTest, SingleAddStoresThePictureAndMovesOnInTheFolderList) {
     Attach(FrameImageOptions{});
@@ -291,45 +215,6 @@ TEST_F(AddPictureTest, FirstBatchPictureFillingTheAlbumTellsTheUser) {
     EXPECT_EQ(MemFull(), 1);
 }
 
-// The window's thread as a queue of steps the worker waits on.
-class GuiThread {
-  public:
-    void Post(const std::function<void()>& step) {
-        std::unique_lock lock(m_mutex);
-        bool done = false;
-        m_steps.push_back([&] {
-            step();
-            std::lock_guard inner(m_doneMutex);
-            done = true;
-            m_doneCv.notify_all();
-        });
-        m_cv.notify_all();
-        lock.unlock();
-        std::unique_lock wait(m_doneMutex);
-        m_doneCv.wait(wait, [&] { return done; });
-    }
-    // Runs steps until stop() answers true.
-    void Pump(const std::function<bool()>& stop) {
-        while (!stop()) {
-            std::unique_lock lock(m_mutex);
-            if (!m_cv.wait_for(lock, std::chrono::milliseconds(5),
-                               [&] { return !m_steps.empty(); }))
-                continue;
-            auto step = std::move(m_steps.front());
-            m_steps.pop_front();
-            lock.unlock();
-            step();
-        }
-    }
-
-  private:
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    std::deque<std::function<void()>> m_steps;
-    std::mutex m_doneMutex;
-    std::condition_variable m_doneCv;
-};
-
 TEST_F(AddPictureTest, SeveralSelectedFolderPicturesBecomeABatchOnItsOwnThread) {
     Attach(FrameImageOptions{});
     Save(PhotoLike(300, 200), "a.bmp");
@@ -353,14 +238,15 @@ TEST_F(AddPictureTest, SeveralSelectedFolderPicturesBecomeABatchOnItsOwnThread) 
     GuiThread gui;
     const std::thread::id guiId = std::this_thread::get_id();
     bool allOnGui = true;
-    bench->Batch().SetGuiCall([&](const std::function<void()>& step) {
+    fe.window = [&](const std::function<void()>& step) {
         gui.Post([&] {
             allOnGui = allOnGui && std::this_thread::get_id() == guiId;
             step();
         });
-    });
+    };
     ASSERT_TRUE(bench->Batch().Start());
-    gui.Pump([&] { return !bench->Batch().Running(); });
+    // The window acts on "ProcessFinish", the worker's last act: joining it there is instant.
+    gui.Pump([&] { return LastEvent() == "ProcessFinish"; });
     bench->Batch().Finish();
     EXPECT_TRUE(allOnGui);
     EXPECT_EQ(Count(), 2);

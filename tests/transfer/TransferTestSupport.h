@@ -104,9 +104,10 @@ class FileAlbum : public AlbumSink {
     explicit FileAlbum(std::filesystem::path folder) : folder(std::move(folder)) {}
     int AlbumCount() const override { return count; }
     bool CanStorePictures() const override { return true; }
-    void StoreAlbumPicture(int number, const uint8_t* rows, int width, int height) override {
-        WriteBmp24(Path(number), width, height, rows, 0);
+    bool StoreAlbumPicture(int number, const uint8_t* rows, int width, int height) override {
+        if (!WriteBmp24(Path(number), width, height, rows, 0)) return false;
         count = number;
+        return true;
     }
     void RefreshAlbumList() override { count = static_cast<int>(Files().size()); }
     void UpdatePictureTotal(int c) override { totals.push_back(c); }

@@ -69,6 +69,27 @@ TEST_F(EditCommandsTest, DeleteAndMoveRewriteTheFrame) {
     EXPECT_EQ(IndexLengths(), (std::vector<uint32_t>{Length(1), Length(5), Length(4)}));
 }
 
+// A move the album refuses (here its files cannot be exchanged: a stray folder stands where
+// the exchange puts a file aside) is a failure, not "already first/last".
+TEST_F(EditCommandsTest, RefusedMoveIsAFailure) {
+    fs::create_directories(dir / "work" / "PicsInMiniDPF" / "0002.bmp_tmp" / "stray");
+    CliRun move = test::RunFrameCli(image, dir / "work", "move 2 down", dir / "stderr.txt",
+                                    "XDG_DATA_HOME='" + (dir / "data").string() + "'");
+    EXPECT_EQ(move.code, 1);
+    EXPECT_EQ(move.out, "");
+    EXPECT_NE(move.err.find("framewise-cli: picture 0002 could not be moved down; the frame was "
+                            "not changed\n"),
+              std::string::npos)
+        << move.err;
+    EXPECT_EQ(IndexLengths(),
+              (std::vector<uint32_t>{Length(1), Length(2), Length(3), Length(4), Length(5)}));
+
+    // At the end already: nothing to do, and that is a success.
+    CliRun last = Cli("move 5 down");
+    EXPECT_EQ(last.code, 0);
+    EXPECT_EQ(last.out.rfind("Picture 0005 is already last; nothing changed\n", 0), 0u) << last.out;
+}
+
 TEST_F(EditCommandsTest, BadArguments) {
     EXPECT_EQ(Cli("delete").code, 2);
     EXPECT_EQ(Cli("delete two").code, 2);

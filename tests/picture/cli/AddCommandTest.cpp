@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <cmath>
 #include <fstream>
+#include <random>
+#include <utility>
 
 #include "CliRun.h"
 #include "ImagePsnr.h"
@@ -94,6 +96,62 @@ TEST_F(AddCommandTest, CroppedPhotoPulledBackIsTheCentreOfThePhoto) {
     EXPECT_GE(psnr, 30.0);
     // A frame taken off the centre would not be this close.
     EXPECT_LT(Psnr(back, shown.copy(0, 0, 128, 128)), Psnr(back, shown.copy(22, 0, 128, 128)));
+}
+
+// A picture shown at an odd height, then one of another shape: the frame used to stay where
+// the first picture put it, a pixel above the second, and its first row came out grey.
+TEST_F(AddCommandTest, EachPictureKeepsItsFirstRow) {
+    const fs::path tall = dir / "tall.png", wide = dir / "wide.png";
+    QImage picture(200, 287, QImage::Format_RGB32);
+    picture.fill(QColor(200, 30, 30));
+    ASSERT_TRUE(picture.save(QString::fromStdString(tall.string())));
+    picture = QImage(300, 200, QImage::Format_RGB32);
+    picture.fill(QColor(30, 30, 200));
+    ASSERT_TRUE(picture.save(QString::fromStdString(wide.string())));
+    CliRun run = Cli("add '" + tall.string() + "' '" + wide.string() + "'");
+    ASSERT_EQ(run.code, 0) << run.err;
+    ASSERT_EQ(Cli("pull '" + (dir / "out").string() + "'").code, 0);
+
+    for (const auto& [name, colour] :
+         {std::pair{"0001.bmp", QColor(200, 30, 30)}, std::pair{"0002.bmp", QColor(30, 30, 200)}}) {
+        const QImage back(QString::fromStdString((dir / "out" / name).string()));
+        ASSERT_EQ(back.size(), QSize(128, 128)) << name;
+        for (int y : {0, 127})
+            for (int x = 0; x < 128; ++x) {
+                const QColor c = back.pixelColor(x, y);
+                ASSERT_LT(std::abs(c.red() - colour.red()) + std::abs(c.blue() - colour.blue()), 40)
+                    << name << " at " << x << ", " << y;
+            }
+    }
+}
+
+// A picture refused on its own (over its share of the flash at every quality) used to end the
+// whole batch, since the room check then found no stream to measure.
+TEST_F(AddCommandTest, RefusedFirstPictureDoesNotStopTheRest) {
+    FrameImageOptions options;
+    options.flashKb = 512;
+    options.capacity = 100;
+    std::string error;
+    fs::remove(image);
+    ASSERT_TRUE(CreateFrameImage(image, options, error)) << error;
+    QImage noise(128, 128, QImage::Format_RGB32);
+    std::mt19937 rng(7);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 128; ++x) noise.setPixel(x, y, rng() | 0xFF000000u);
+    const fs::path bad = dir / "noise.png", good = dir / "good.png";
+    ASSERT_TRUE(noise.save(QString::fromStdString(bad.string())));
+    QImage flat(300, 200, QImage::Format_RGB32);
+    flat.fill(QColor(90, 140, 200));
+    ASSERT_TRUE(flat.save(QString::fromStdString(good.string())));
+
+    CliRun run = Cli("add '" + bad.string() + "' '" + good.string() + "'");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(
+        run.out.rfind("refused " + bad.string() + "\nadded " + good.string() + " (quality ", 0), 0u)
+        << run.out;
+    EXPECT_NE(run.out.find("Total pictures: 1\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("Can not add this picture!"), std::string::npos);
+    EXPECT_NE(run.err.find("framewise-cli: 1 of 2 pictures not added"), std::string::npos);
 }
 
 }  // namespace
