@@ -21,6 +21,7 @@
 #include "app/StatusLine.h"
 #include "app/WindowActions.h"
 #include "config/ControlIds.h"
+#include "config/Language.h"
 
 namespace framewise {
 
@@ -126,6 +127,10 @@ void MainWindow::paintEvent(QPaintEvent* event) {
         QMetaObject::invokeMethod(this, &MainWindow::LayoutMainWindow, Qt::QueuedConnection);
     }
     QDialog::paintEvent(event);
+    if (!m_painted) {
+        m_painted = true;
+        emit FirstPainted();
+    }
 }
 
 void MainWindow::LayoutMainWindow() {
@@ -232,6 +237,8 @@ void MainWindow::OnAddAccelerator() {
 void MainWindow::OnMenuCommand(int commandId) {
     if (commandId == kCmdAbout) {
         OnAbout();
+    } else if (commandId == kIdRead && m_actions) {
+        m_actions->ReadAgain();
     } else if (commandId >= kCmdFirstLanguage && commandId <= kCmdLastLanguage && m_actions) {
         m_actions->SwitchLanguage(commandId);
     }
@@ -280,7 +287,12 @@ void MainWindow::EndProgram(int code) {
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     if (m_state && !ContextMenuAllowed(*m_state)) return;
-    QMenu* menu = m_menu.Build(this, [this](int id) { OnMenuCommand(id); });
+    QString readAgain;
+    if (m_actions && m_actions->ReadAgainOffered()) {
+        readAgain = QString::fromStdString(
+            m_language ? m_language->Pick(kReadAgainEnglish, kReadAgainChinese) : kReadAgainEnglish);
+    }
+    QMenu* menu = m_menu.Build(this, [this](int id) { OnMenuCommand(id); }, readAgain);
     menu->popup(event->globalPos());
 }
 

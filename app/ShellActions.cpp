@@ -29,10 +29,8 @@ CaptionState ShellActions::CurrentCaptionState() {
 }
 
 void ShellActions::SwitchLanguage(int commandId) {
-    const LanguageSwitch change =
-        ApplyLanguage(commandId, m_session.GetLanguage(), m_session.GetSettings(),
-                      CurrentCaptionState(), m_shell.title.toStdString(), m_frontend);
-    m_window.ApplyLanguageSwitch(change);
+    // The session's switch also writes the picture total again in the new language.
+    m_window.ApplyLanguageSwitch(m_session.SwitchLanguage(commandId, CurrentCaptionState()));
 }
 
 AboutTexts ShellActions::About() {
