@@ -4,6 +4,22 @@
 
 namespace framewise {
 
+namespace {
+
+// "usb-full-speed", or a number of bytes per second (with the full-speed link's latency).
+std::optional<SimulatedFrame::LinkModel> ParseSimLink(const std::string& text) {
+    SimulatedFrame::LinkModel link = SimulatedFrame::UsbFullSpeed();
+    if (text == "usb-full-speed") return link;
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
+        text.size() > 9)
+        return std::nullopt;
+    link.bytesPerSecond = std::stoull(text);
+    if (link.bytesPerSecond == 0) return std::nullopt;
+    return link;
+}
+
+}  // namespace
+
 AppOptions ParseAppOptions(const std::vector<std::string>& args) {
     AppOptions o;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -16,7 +32,7 @@ AppOptions ParseAppOptions(const std::vector<std::string>& args) {
             o.version = true;
             return o;
         }
-        if (a == "--simulate" || a == "--work-root" || a == "--sim-fault") {
+        if (a == "--simulate" || a == "--work-root" || a == "--sim-fault" || a == "--sim-link") {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
                 o.error = a + (a == "--sim-fault" ? " needs a value (KIND@N)" : " needs a value");
                 return o;
@@ -30,6 +46,12 @@ AppOptions ParseAppOptions(const std::vector<std::string>& args) {
                     return o;
                 }
                 o.simFaults.push_back(*fault);
+            } else if (a == "--sim-link") {
+                o.simLink = ParseSimLink(value);
+                if (!o.simLink) {
+                    o.error = "--sim-link wants usb-full-speed or a number of bytes per second";
+                    return o;
+                }
             } else {
                 (a == "--simulate" ? o.simulateImage : o.workRoot) = value;
             }
@@ -38,13 +60,15 @@ AppOptions ParseAppOptions(const std::vector<std::string>& args) {
         o.error = (a.rfind('-', 0) == 0 ? "unknown option " : "unexpected argument ") + a;
         return o;
     }
-    if (!o.simFaults.empty() && !o.simulateImage)
-        o.error = "--sim-fault works on a simulated frame: give --simulate IMAGE";
+    if ((!o.simFaults.empty() || o.simLink) && !o.simulateImage)
+        o.error = std::string(o.simFaults.empty() ? "--sim-link" : "--sim-fault") +
+                  " works on a simulated frame: give --simulate IMAGE";
     return o;
 }
 
 std::string AppUsage() {
-    return "Usage: framewise [--simulate IMAGE [--sim-fault KIND@N]...] [--work-root DIR]\n"
+    return "Usage: framewise [--simulate IMAGE [--sim-fault KIND@N]... [--sim-link SPEED]]\n"
+           "                 [--work-root DIR]\n"
            "\n"
            "The desktop companion of USB picture frames: reads the frame's album, lets you\n"
            "add, delete, reorder and save pictures, and writes the album back.\n"
@@ -59,6 +83,9 @@ std::string AppUsage() {
            "                     KIND is one of " +
            SimFaultNames() +
            "\n"
+           "  --sim-link SPEED   a testing aid for --simulate: the simulated frame answers at\n"
+           "                     the pace of a USB full-speed frame (usb-full-speed) or at\n"
+           "                     SPEED bytes per second\n"
            "  --work-root DIR    keep the work files in DIR instead of the private temp folder\n"
            "  --help             show this text\n"
            "  --version          show the version\n"

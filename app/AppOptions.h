@@ -18,6 +18,8 @@ struct AppOptions {
     std::optional<std::filesystem::path> workRoot;
     // Faults armed on the simulated frame (a testing aid): the kind and the command it hits.
     std::vector<std::pair<SimFault, uint64_t>> simFaults;
+    // The pace the simulated frame answers at (a testing aid): none given, at once.
+    std::optional<SimulatedFrame::LinkModel> simLink;
     bool help = false;
     bool version = false;
     std::string error;  // a usage error, for the user

@@ -28,6 +28,8 @@ std::optional<int> OpenSession(ProgramParts& parts, const AppOptions& options) {
         parts.frontend.ShowMessage("Framewise cannot start: " + error);
         return kAppExitFailure;
     }
+    if (options.simLink && parts.session.Simulated())
+        parts.session.Simulated()->SetLinkModel(*options.simLink);
     if (!parts.session.DevicePresent()) {
         parts.window.ShowConnection(false);
         // The detached status and the insert prompt, as the start-up attach gives them.
