@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <algorithm>
 #include <map>
@@ -17,7 +18,42 @@ namespace {
 constexpr char kConnectedProperty[] = "connected";
 constexpr char kPositionProperty[] = "position";
 constexpr int kPositionRole = Qt::UserRole + 1;
+// A label that shrinks its font until its text fits.
+class FittingLabel : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect box = contentsRect();
+        constexpr int flags = Qt::AlignCenter | Qt::TextWordWrap;
+        QFont font = this->font();
+        for (qreal size = font.pointSizeF(); size > 5.0; size -= 0.5) {
+            font.setPointSizeF(size);
+            const QFontMetrics metrics(font);
+            const QRect needed = metrics.boundingRect(box, flags, text());
+            // The first line's space above the capitals and the last line's below the
+            // baseline may fall outside: no ink is lost.
+            const int spare = metrics.descent();
+            if (needed.width() <= box.width() && needed.height() <= box.height() + spare) break;
+        }
+        painter.setFont(font);
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                       QPalette::WindowText));
+        painter.drawText(box, flags, text());
+    }
+};
+
 }  // namespace
+
+QWidget* MakePictureTotal(QWidget* parent, const QString& text) {
+    auto* label = new FittingLabel(text, parent);
+    label->setAlignment(Qt::AlignCenter);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    return label;
+}
 
 QAbstractButton* MakeImageButton(QWidget* parent, const QString& text) {
     auto* button = new CImageButtonWithStyle(parent);

@@ -27,6 +27,10 @@ void SetProgressRange(QWidget* bar, int low, int high);
 void SetProgressPos(QWidget* bar, int pos);
 int ProgressPos(const QWidget* bar);
 
+// The picture total (1017): its lines centred, wrapped where one is too long, in the largest
+// font up to the window's that fits the control (the transfer warning is longer than a total).
+QWidget* MakePictureTotal(QWidget* parent, const QString& text);
+
 // The device connection indicator: a framed picture of the connection state.
 QWidget* MakeConnectionIndicator(QWidget* parent);
 void ShowConnection(QWidget* indicator, bool connected);

@@ -136,8 +136,11 @@ void MainWindow::paintEvent(QPaintEvent* event) {
 void MainWindow::LayoutMainWindow() {
     const QSize screen = ScreenSize();
     m_geometry = ComputeLayout(screen, screen, QSize(kCanvasWidth, kCanvasHeight));
+    // The layout's size is the whole window's, frame and title bar included, as a window
+    // covering a small screen must be: the client area is what the frame leaves of it.
+    const QSize frame = frameGeometry().size() - size();
     move(m_geometry.window.topLeft());
-    setFixedSize(m_geometry.window.size());
+    setFixedSize(m_geometry.window.size() - frame);
     m_controls->Place(m_geometry);
     m_laidOut = true;
     CreateStatusBar();

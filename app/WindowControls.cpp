@@ -52,10 +52,7 @@ WindowControls::WindowControls(QWidget* window) {
     Add(kIdFolderTree, MakeFolderTree(window));
     Add(kIdFolderPictureList, MakeIconList(window));
     Add(kIdAlbumList, new PlacedIconList(window));
-    auto* total = new QLabel(QStringLiteral("Total Pictures:\n 0 / 0"), window);
-    total->setAlignment(Qt::AlignCenter);
-    total->setTextFormat(Qt::PlainText);
-    Add(kIdPictureTotal, total);
+    Add(kIdPictureTotal, MakePictureTotal(window, QStringLiteral("Total Pictures:\n 0 / 0")));
     Add(kIdProgress, MakeProgressBar(window));
     Add(kIdConnection, MakeConnectionIndicator(window));
 
