@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <iostream>
 
 #include "app/AlbumListView.h"
@@ -91,9 +92,19 @@ std::optional<int> Program::Start() {
         m_window.SetTitle(m_window.windowTitle() + QString::fromLatin1(kSimulatedTitleSuffix));
         std::cerr << "framewise: running on a simulated frame (" << image << ")\n";
     }
-    if (BeginConnection(parts)) m_connection->Attached();
+    // The frame is attached once the window has painted itself (at the latest after
+    // kAttachAfterMs): the window is on the screen while the frame is being talked to.
+    QObject::connect(&m_window, &MainWindow::FirstPainted, &m_window, [this] { AttachFrame(); });
+    QTimer::singleShot(kAttachAfterMs, &m_window, [this] { AttachFrame(); });
     m_window.StartOpening();
     return std::nullopt;
+}
+
+void Program::AttachFrame() {
+    if (m_attachDone || m_work.Ending() || m_window.Ending()) return;
+    m_attachDone = true;
+    ProgramParts parts{m_window, m_frontend, m_session};
+    if (BeginConnection(parts)) m_connection->Attached();
 }
 
 void Program::Shutdown() {

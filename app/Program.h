@@ -30,10 +30,13 @@ class Program {
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    // The start-up sequence up to the attach of the frame found and the window opening.
-    // nullopt: the window runs (the read starts with the event loop); otherwise the program
-    // ends at once with that exit code (no frame: the plug-in message has been shown).
+    // The start-up sequence, the window opening. nullopt: the window runs; its event loop
+    // attaches the frame found right after the window's first paint (the hook frameAttached
+    // runs then) and the read follows. Otherwise the program ends at once with that exit code
+    // (no frame: the plug-in message has been shown).
     std::optional<int> Start();
+    // How long the attach waits for the first paint at most (a window started minimised).
+    static constexpr int kAttachAfterMs = 300;
     // After the window has ended: every waiting call released, every worker joined.
     void Shutdown();
 
@@ -49,6 +52,7 @@ class Program {
 
   private:
     bool DisplayDeepEnough();
+    void AttachFrame();
 
     AppOptions m_options;
     MainWindow m_window;
@@ -61,6 +65,7 @@ class Program {
     std::unique_ptr<ProgramActions> m_actions;
     std::unique_ptr<AlbumListView> m_albumView;
     bool m_shutDown = false;
+    bool m_attachDone = false;
 };
 
 }  // namespace framewise

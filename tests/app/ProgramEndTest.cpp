@@ -206,9 +206,11 @@ void ProgramEndTest::failedReadLeavesTheWindowUsableAndReadsAgain() {
     const auto image = dir / "frame.img";
     QVERIFY(MakeFrame(image, 5) > 0);
     ProgramRun run(dir.path(), image);
+    // Once the frame is attached, the read's first command, the index block's, fails.
+    run.program->Hooks().frameAttached = [&] {
+        run.Session().Simulated()->InjectFault(SimFault::FailTransfer, 1);
+    };
     QCOMPARE(run.program->Start(), std::nullopt);
-    // The read's first command, the index block's, fails.
-    run.Session().Simulated()->InjectFault(SimFault::FailTransfer, 1);
     QVERIFY(QTest::qWaitFor([&] { return run.ReadEnded(); }, 20000));
 
     const AppState& state = run.Session().State();
