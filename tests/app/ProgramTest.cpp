@@ -163,6 +163,18 @@ void ProgramTest::albumCommandsAndSynchronizeReachTheFrame() {
         QTRY_VERIFY(ShowsColours(list, {3, 1, 5, 4}));
         QVERIFY(run.Session().State().m_bModified);
 
+        // Save of the one picture selected, under a name typed without an extension with the
+        // JPG type chosen: a JFIF file of that name with the extension added.
+        const auto typed = dir / "cover";
+        Dialogs::SetNextSaveFile(QString::fromStdString(typed.string()),
+                                 QStringLiteral("jpg files (*.jpg *.JPG)"));
+        QTest::mouseClick(run.Get(kIdSave), Qt::LeftButton);
+        const std::vector<uint8_t> jfif = Bytes(dir / "cover.jpg");
+        QVERIFY(jfif.size() > 4 && jfif[0] == 0xFF && jfif[1] == 0xD8 && jfif[2] == 0xFF);
+        QImage cover;
+        QVERIFY(cover.load(QString::fromStdString((dir / "cover.jpg").string())));
+        QVERIFY(Near(cover.pixelColor(64, 64), PictureColour(5), 16));  // the one moved up
+
         // Select All, then Save All as BMP files: the album files themselves.
         QTest::mouseClick(run.Get(kIdSelectAll), Qt::LeftButton);
         QTRY_COMPARE(list->selectedItems().size(), 4);
