@@ -16,6 +16,10 @@ namespace {
 constexpr const char* kReadAgainHintEnglish =
     "Reading the frame failed. Right-click the window to read it again.";
 constexpr const char* kReadAgainHintChinese = "读取相框失败。右键单击窗口可重新读取。";
+// And after a synchronize that failed: nothing of the album is lost, it can be written again.
+constexpr const char* kSyncAgainHintEnglish =
+    "Writing to the frame failed. The album is kept; Synchronize writes it again.";
+constexpr const char* kSyncAgainHintChinese = "写入相框失败。相册已保留，可再次同步写入。";
 }  // namespace
 
 ConnectionHandlers::ConnectionHandlers(MainWindow& window, FrameSession& session,
@@ -106,14 +110,14 @@ bool ConnectionHandlers::ReadAgain() {
 }
 
 void ConnectionHandlers::OnFinishThread() {
-    TransferEnded(m_session.OnFinishThread(), false);
+    TransferEnded(m_session.OnFinishThread(), 0);
 }
 
 void ConnectionHandlers::OnTransferFailed(long which) {
-    TransferEnded(m_session.OnTransferFailed(which), which == events::kTransferRead);
+    TransferEnded(m_session.OnTransferFailed(which), which);
 }
 
-void ConnectionHandlers::TransferEnded(TransferEnd end, bool readFailed) {
+void ConnectionHandlers::TransferEnded(TransferEnd end, long failed) {
     // The session has joined the worker; a removal or a quit waiting for it goes on now.
     m_work.Ended(RunningWork::Kind::Transfer);
     if (m_work.Ending()) return;
@@ -127,10 +131,11 @@ void ConnectionHandlers::TransferEnded(TransferEnd end, bool readFailed) {
     }
     RefreshEnabling();
     const AppState& s = m_session.State();
-    if (readFailed && s.m_bReadStopped && s.m_bAttached) {
-        m_frontend.SetStatusText(
-            m_session.GetLanguage().Pick(kReadAgainHintEnglish, kReadAgainHintChinese));
-    }
+    const Language& language = m_session.GetLanguage();
+    if (failed == events::kTransferRead && s.m_bReadStopped && s.m_bAttached)
+        m_frontend.SetStatusText(language.Pick(kReadAgainHintEnglish, kReadAgainHintChinese));
+    if (failed == events::kTransferSynchronize && s.m_bAttached && s.m_bModified)
+        m_frontend.SetStatusText(language.Pick(kSyncAgainHintEnglish, kSyncAgainHintChinese));
 }
 
 void ConnectionHandlers::RefreshEnabling() {

@@ -59,7 +59,8 @@ class ConnectionHandlers : public QObject {
     void OnProcessFinish();
     void OnThumbnailEvent(const std::string& name, long wParam);
 
-    void TransferEnded(TransferEnd end, bool readFailed);
+    // failed: which transfer failed (events::kTransferRead, kTransferSynchronize), 0 for none.
+    void TransferEnded(TransferEnd end, long failed);
     void RefreshEnabling();
     void Arrive();
     void BeginRemoval();

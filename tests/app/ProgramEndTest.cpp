@@ -1,6 +1,7 @@
-// How a run of the program ends, driven as a user would on the offscreen platform against a
-// simulated frame: the close request's paths, a synchronize stopped to quit, the frame pulled
-// out at idle and in the middle of a synchronize, and a read that fails and is run again.
+// How a run of the program ends or goes wrong, driven as a user would on the offscreen
+// platform against a simulated frame: the close request's paths, a synchronize stopped to
+// quit, the frame pulled out at idle and in the middle of a synchronize, a read that fails and
+// is run again, a synchronize that fails and is run again.
 #include <QAbstractButton>
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -52,6 +53,7 @@ class ProgramEndTest : public QObject {
     void unplugAtIdleShowsTheOfflineMessageAndEnds();
     void unplugDuringSynchronizeEndsAfterTheWorker();
     void failedReadLeavesTheWindowUsableAndReadsAgain();
+    void failedSynchronizeKeepsTheAlbumToWriteAgain();
 };
 
 void ProgramEndTest::closeAsksAndNoKeepsEverything() {
@@ -245,6 +247,41 @@ void ProgramEndTest::failedReadLeavesTheWindowUsableAndReadsAgain() {
     QVERIFY(run.Get(kIdDelete)->isEnabled());
     // No second offer once the album is whole.
     QVERIFY(!run.program->Connection().ReadAgainOffered());
+}
+
+void ProgramEndTest::failedSynchronizeKeepsTheAlbumToWriteAgain() {
+    TempDir dir;
+    const auto image = dir / "frame.img";
+    QVERIFY(MakeFrame(image, 5) > 0);
+    {
+        ProgramRun run(dir / "run", image);
+        QVERIFY(run.StartAndRead());
+        ModifyByMove(run, 0);
+        QTRY_VERIFY(run.Session().State().m_bModified);
+
+        // Every transfer of the synchronize fails: it ends failed, the window is usable again,
+        // the album still to be written and the status line says so.
+        SimulatedFrame& frame = *run.Session().Simulated();
+        for (uint64_t n = 1; n <= 400; ++n) frame.InjectFault(SimFault::FailTransfer, n);
+        QTest::mouseClick(run.Get(kIdSynchronize), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(run.ReadEnded() && run.Get(kIdSynchronize)->isEnabled(), 20000);
+        QVERIFY(run.Session().State().m_bModified);
+        QVERIFY(run.Status().contains(QStringLiteral("Synchronize writes it again")));
+        QCOMPARE(run.List()->count(), 5);
+        QCOMPARE(run.finished.count(), 0);
+
+        // Once the flash answers again, Synchronize writes the album.
+        frame.ClearFaults();
+        QTest::keyClick(run.List(), Qt::Key_S, Qt::ControlModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(!run.Session().State().m_bModified && run.ReadEnded(), 20000);
+        QCOMPARE(run.Status(), Tr(run, "DOWNFINISH_TIPS", "Finished!"));
+    }
+    ProgramRun fresh(dir / "fresh", image);
+    QVERIFY(fresh.StartAndRead());
+    for (int row = 0; row < 5; ++row) {
+        const int picture = row == 0 ? 2 : row == 1 ? 1 : row + 1;
+        QVERIFY(Near(ThumbnailCentre(fresh.List(), row), PictureColour(picture)));
+    }
 }
 
 QTEST_MAIN(ProgramEndTest)
