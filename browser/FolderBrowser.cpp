@@ -196,8 +196,7 @@ void FolderBrowser::OnFolderPictureClick() {
         }
         if (m_hooks.enablePictureButtons) m_hooks.enablePictureButtons(true);
     }
-    if (m_nFolderSelCount > 1 && m_hooks.enablePictureButtons)
-        m_hooks.enablePictureButtons(false);
+    if (m_nFolderSelCount > 1 && m_hooks.enablePictureButtons) m_hooks.enablePictureButtons(false);
     m_list.viewport()->update();
 }
 

@@ -28,7 +28,8 @@ FolderPictureList::FolderPictureList(FolderSelection& selection, QWidget* parent
     SetGeometry(m_geometry);
     m_selection.SetChangedHandler([this] {
         // Add moves the selection on from the window's thread; anything else is queued there.
-        QMetaObject::invokeMethod(this, [this] { PullSelection(); }, Qt::AutoConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { PullSelection(); }, Qt::AutoConnection);
     });
     connect(this, &QListWidget::itemSelectionChanged, this, [this] {
         if (m_syncing) return;
@@ -44,7 +45,19 @@ FolderPictureList::FolderPictureList(FolderSelection& selection, QWidget* parent
         }
         emit folderPictureClicked();
     });
-    connect(this, &QListWidget::itemPressed, this, [this] { m_changedByPress = false; });
+}
+
+void FolderPictureList::mousePressEvent(QMouseEvent* event) {
+    m_changedByPress = false;  // set again if this press changes the selection
+    QListWidget::mousePressEvent(event);
+}
+
+void FolderPictureList::doItemsLayout() {
+    QListWidget::doItemsLayout();
+    // A layout pass (a new icon size, a resize) would flow the items anew: they keep their
+    // grid places.
+    for (int row = 0; row < count(); ++row)
+        setPositionForIndex(GridPosition(row), indexFromItem(item(row)));
 }
 
 FolderPictureList::~FolderPictureList() {
@@ -126,7 +139,8 @@ std::vector<std::string> FolderPictureList::ItemTexts() const {
 
 void FolderPictureList::PushSelection() {
     m_selection.selected.assign(std::size_t(count()), false);
-    for (int row = 0; row < count(); ++row) m_selection.selected[std::size_t(row)] = item(row)->isSelected();
+    for (int row = 0; row < count(); ++row)
+        m_selection.selected[std::size_t(row)] = item(row)->isSelected();
     m_selection.focused = currentRow();
     m_selection.selectionMark = currentRow();
 }

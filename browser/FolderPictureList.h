@@ -45,10 +45,15 @@ class FolderPictureList : public QListWidget {
     // The item texts in list order.
     std::vector<std::string> ItemTexts() const;
 
+    void doItemsLayout() override;
+
   signals:
     // The selection changed (by the user, or by Add moving it on) or a selected item was
     // clicked again: OnFolderPictureClick.
     void folderPictureClicked();
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
 
   private:
     QSize ItemSize() const;

@@ -32,11 +32,12 @@ bool IsUserVolume(const QString& rootPath, const QByteArray& fileSystemType, boo
     if (rootPath == "/") return true;
     if (!isDirectory) return false;
     static constexpr std::array<const char*, 27> kPseudo = {
-        "proc",        "sysfs",     "devtmpfs",   "devpts",        "tmpfs",       "cgroup",
-        "cgroup2",     "pstore",    "bpf",        "debugfs",       "tracefs",     "securityfs",
-        "configfs",    "fusectl",   "mqueue",     "hugetlbfs",     "autofs",      "binfmt_misc",
-        "squashfs",    "ramfs",     "efivarfs",   "nsfs",          "rpc_pipefs",  "selinuxfs",
-        "fuse.portal", "overlay",   "fuse.gvfsd-fuse"};
+        "proc",      "sysfs",          "devtmpfs",    "devpts",    "tmpfs",
+        "cgroup",    "cgroup2",        "pstore",      "bpf",       "debugfs",
+        "tracefs",   "securityfs",     "configfs",    "fusectl",   "mqueue",
+        "hugetlbfs", "autofs",         "binfmt_misc", "squashfs",  "ramfs",
+        "efivarfs",  "nsfs",           "rpc_pipefs",  "selinuxfs", "fuse.portal",
+        "overlay",   "fuse.gvfsd-fuse"};
     for (const char* pseudo : kPseudo)
         if (fileSystemType == pseudo) return false;
     if (Under(rootPath, "/run")) return Under(rootPath, "/run/media") && rootPath != "/run/media";
@@ -109,9 +110,9 @@ QTreeWidgetItem* FolderTreeCtrl::insertShellItem(const QString& path, QTreeWidge
     auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
     item->setText(0, name.isEmpty() ? folder : name);
     item->setData(0, kPathRole, folder);
-    item->setIcon(0, m_icons.icon(parent == m_myComputerItem && parent
-                                      ? QFileIconProvider::Drive
-                                      : QFileIconProvider::Folder));
+    item->setIcon(0,
+                  m_icons.icon(parent == m_myComputerItem && parent ? QFileIconProvider::Drive
+                                                                    : QFileIconProvider::Folder));
     if (withPlaceholder) AddPlaceholder(item);
     return item;
 }

@@ -57,9 +57,9 @@ RenderedThumbnail Framed(const QImage& picture, int side, QColor face, Thumbnail
 QImage EmbeddedThumbnail(const std::vector<uint8_t>& head, const JpegHeaderScan& scan, int side,
                          const ThumbnailLimits& limits) {
     if (scan.thumbnailLength == 0 || scan.width <= 0 || scan.height <= 0) return {};
-    const QByteArray bytes = QByteArray::fromRawData(
-        reinterpret_cast<const char*>(head.data() + scan.thumbnailOffset),
-        qsizetype(scan.thumbnailLength));
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(head.data() + scan.thumbnailOffset),
+                                qsizetype(scan.thumbnailLength));
     QBuffer buffer;
     buffer.setData(bytes);
     if (!buffer.open(QIODevice::ReadOnly)) return {};
@@ -86,7 +86,8 @@ QImage ReducedDecode(const fs::path& file, int side, const ThumbnailLimits& limi
         // The scaled size is in the file's own orientation; the turn comes after.
         const int k = DctScaleDenominator(stored.width(), stored.height(), side);
         if (k > 1)
-            reader.setScaledSize(QSize((stored.width() + k - 1) / k, (stored.height() + k - 1) / k));
+            reader.setScaledSize(
+                QSize((stored.width() + k - 1) / k, (stored.height() + k - 1) / k));
     }
     return reader.read();
 }
@@ -131,14 +132,22 @@ int DctScaleDenominator(int width, int height, int side) {
 QImage ApplyExifOrientation(const QImage& stored, int orientation) {
     const QTransform quarter = QTransform().rotate(90);  // clockwise on screen
     switch (orientation) {
-        case 2: return stored.mirrored(true, false);
-        case 3: return stored.mirrored(true, true);
-        case 4: return stored.mirrored(false, true);
-        case 5: return stored.transformed(quarter).mirrored(true, false);
-        case 6: return stored.transformed(quarter);
-        case 7: return stored.transformed(quarter).mirrored(false, true);
-        case 8: return stored.transformed(QTransform().rotate(270));
-        default: return stored;
+        case 2:
+            return stored.mirrored(true, false);
+        case 3:
+            return stored.mirrored(true, true);
+        case 4:
+            return stored.mirrored(false, true);
+        case 5:
+            return stored.transformed(quarter).mirrored(true, false);
+        case 6:
+            return stored.transformed(quarter);
+        case 7:
+            return stored.transformed(quarter).mirrored(false, true);
+        case 8:
+            return stored.transformed(QTransform().rotate(270));
+        default:
+            return stored;
     }
 }
 

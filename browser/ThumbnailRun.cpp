@@ -16,7 +16,7 @@ struct ThumbnailRun::State {
     ThumbnailJob job;
     EventPoster poster;
     std::atomic<bool> cancelled{false};
-    std::mutex mutex;  // guards results and next
+    std::mutex mutex;                            // guards results and next
     std::vector<std::optional<QImage>> results;  // set once decoded; a null image: skipped
     int next = 0;
     bool doneTaken = false;
@@ -77,8 +77,7 @@ void ThumbnailRun::Decode(const std::shared_ptr<State>& state, int index) {
         std::lock_guard lock(state->mutex);
         state->results[std::size_t(index)] = std::move(rendered.framed);
     }
-    if (!state->cancelled && state->poster)
-        state->poster(events::kSourceTileToBmpOne, index);
+    if (!state->cancelled && state->poster) state->poster(events::kSourceTileToBmpOne, index);
 }
 
 ThumbnailRun::Next ThumbnailRun::TakeNext(int& index, QImage& framed) {

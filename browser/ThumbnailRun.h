@@ -22,10 +22,10 @@ namespace framewise {
 using EventPoster = std::function<void(std::string_view name, long wParam)>;
 
 struct ThumbnailJob {
-    std::string folderPrefix;          // the folder, ending in "/"
-    std::vector<std::string> names;    // FolderPictureNames, in list order
-    int side = 48;                     // SThumbWidth
-    QColor buttonFace{240, 240, 240};  // the frame colour
+    std::string folderPrefix;           // the folder, ending in "/"
+    std::vector<std::string> names;     // FolderPictureNames, in list order
+    int side = 48;                      // SThumbWidth
+    QColor buttonFace{240, 240, 240};   // the frame colour
     std::filesystem::path thumbFolder;  // emptied at the start; empty: no files written
     ThumbnailLimits limits;
 };

@@ -14,8 +14,7 @@ constexpr uint8_t kTem = 0x01;
 
 // SOF0..SOF15 carry the frame size, except DHT (C4), JPG (C8) and DAC (CC).
 bool IsFrameHeader(uint8_t marker) {
-    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-           marker != 0xCC;
+    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 
 uint32_t Be16(const uint8_t* p) {
@@ -69,10 +68,9 @@ class Tiff {
     }
     uint32_t U32(uint32_t at) const {
         const uint8_t* p = m_data + at;
-        return m_little ? (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) |
-                              (uint32_t{p[1]} << 8) | p[0]
-                        : (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) |
-                              (uint32_t{p[2]} << 8) | p[3];
+        return m_little
+                   ? (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0]
+                   : (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
     }
 
     const uint8_t* m_data;
@@ -92,13 +90,13 @@ void ReadExif(const uint8_t* tiffStart, size_t tiffSize, size_t tiffOffsetInHead
     Tiff tiff(tiffStart, tiffSize);
     uint32_t ifd0 = 0;
     if (!tiff.ReadHeader(ifd0)) return;
-    const uint32_t ifd1 = tiff.WalkIfd(ifd0, [&](uint32_t tag, uint32_t type, uint32_t count,
-                                                 uint32_t valueAt) {
-        if (tag == kTagOrientation && type == kTypeShort && count == 1) {
-            const uint32_t v = tiff.Value(type, valueAt);
-            if (v >= 1 && v <= 8) scan.orientation = int(v);
-        }
-    });
+    const uint32_t ifd1 =
+        tiff.WalkIfd(ifd0, [&](uint32_t tag, uint32_t type, uint32_t count, uint32_t valueAt) {
+            if (tag == kTagOrientation && type == kTypeShort && count == 1) {
+                const uint32_t v = tiff.Value(type, valueAt);
+                if (v >= 1 && v <= 8) scan.orientation = int(v);
+            }
+        });
     // A next-IFD offset pointing back at IFD0 (or before it) would loop; IFD1 is the only
     // other IFD wanted, so one step is all the walk takes.
     if (ifd1 == 0 || ifd1 == ifd0) return;

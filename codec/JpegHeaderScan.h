@@ -8,10 +8,10 @@
 namespace framewise {
 
 struct JpegHeaderScan {
-    bool isJpeg = false;   // starts with the start-of-image marker
-    int width = 0;         // from the frame header, 0 when none was reached
+    bool isJpeg = false;  // starts with the start-of-image marker
+    int width = 0;        // from the frame header, 0 when none was reached
     int height = 0;
-    int orientation = 1;   // the EXIF orientation tag, 1..8 (1 when absent or out of range)
+    int orientation = 1;  // the EXIF orientation tag, 1..8 (1 when absent or out of range)
     // The embedded thumbnail (IFD1's JPEGInterchangeFormat), as an offset and length into the
     // scanned bytes; length 0 when there is none or it does not lie wholly inside them.
     size_t thumbnailOffset = 0;
