@@ -22,7 +22,10 @@ FolderPictureList::FolderPictureList(FolderSelection& selection, QWidget* parent
     setDragDropMode(QAbstractItemView::NoDragDrop);
     setResizeMode(QListView::Fixed);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
-    setWrapping(false);
+    // The layout pass before the items take their grid places wraps at the list's width, so
+    // the contents are no wider than the grid.
+    setFlow(QListView::LeftToRight);
+    setWrapping(true);
     setWordWrap(true);
     setTextElideMode(Qt::ElideMiddle);
     SetGeometry(m_geometry);
@@ -76,7 +79,8 @@ void FolderPictureList::SetGeometry(ThumbnailGeometry geometry) {
 
 QSize FolderPictureList::ItemSize() const {
     // Each item fits inside its grid cell: the thumbnail, and two lines of its name under it.
-    return QSize(m_geometry.side + 30, m_geometry.side + 8 + fontMetrics().height() * 2);
+    // Narrow enough that three columns of the shipped side fit the list beside its scroll bar.
+    return QSize(m_geometry.side + 22, m_geometry.side + 8 + fontMetrics().height() * 2);
 }
 
 QPoint FolderPictureList::GridPosition(int k) const {
