@@ -85,7 +85,10 @@ void FolderBrowser::OnFolderSelected() {
     if (m_hooks.clearPreviewPicture) m_hooks.clearPreviewPicture();
     if (path != m_strCurrentFolder) m_list.DeleteAllItems();
     m_strCurrentFolder = path;
-    if (path.empty()) return;
+    if (path.empty()) {  // My Computer
+        CancelRun();
+        return;
+    }
     // The names and the folder they are in change together.
     m_selection.m_strFolderPrefix = FolderPrefix(path);
     m_folderPictureNames = ListFolderPictures(path);
@@ -160,7 +163,7 @@ void FolderBrowser::OnSourceTileToBmpOne(long /*index*/) {
         if (next == ThumbnailRun::Next::NotReady) return;
         if (next == ThumbnailRun::Next::Done) {
             CloseWaitBox();
-            Post(events::kSourceTileToBmpFinish, 0);
+            m_run.FinishAfterFiles();
             return;
         }
         if (m_waitBox)

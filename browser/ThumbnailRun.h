@@ -53,8 +53,10 @@ class ThumbnailRun {
         Done,       // every picture has been handed over; answered once per run
     };
     Next TakeNext(int& index, QImage& framed);
+    // After Done: posts "SourceTileToBmpFinish" once the run's thumbnail files are written.
+    void FinishAfterFiles();
 
-    // A run has started and not yet handed over its Done.
+    // A run has started and has not yet posted its end (nor been cancelled).
     bool Active() const;
     int Count() const;
 
@@ -62,11 +64,9 @@ class ThumbnailRun {
     struct State;
     void Decode(const std::shared_ptr<State>& state, int index);
 
-    QThreadPool m_pool;
+    QThreadPool m_pool;    // the decoders
+    QThreadPool m_writer;  // one thread: empties the thumbnail folder, then writes the files
     std::shared_ptr<State> m_state;
-    // Held while a thumbnail file is written and while the folder is emptied, so a cancelled
-    // run never writes into the next run's folder.
-    std::shared_ptr<std::mutex> m_fileMutex = std::make_shared<std::mutex>();
 };
 
 }  // namespace framewise
