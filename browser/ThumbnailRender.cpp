@@ -64,8 +64,8 @@ QImage EmbeddedThumbnail(const std::vector<uint8_t>& head, const JpegHeaderScan&
     buffer.setData(bytes);
     if (!buffer.open(QIODevice::ReadOnly)) return {};
     QImageReader reader(&buffer, "jpeg");
-    reader.setAllocationLimit(limits.allocationLimitMb);
     const QSize size = reader.size();
+    if (static_cast<long long>(size.width()) * size.height() > limits.maxWholePixels) return {};
     if (!EmbeddedThumbnailFits(size.width(), size.height(), scan.width, scan.height, side))
         return {};
     const QImage stored = reader.read();
@@ -78,11 +78,12 @@ QImage ReducedDecode(const fs::path& file, int side, const ThumbnailLimits& limi
     QImageReader reader(QString::fromStdString(file.string()));
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
-    reader.setAllocationLimit(limits.allocationLimitMb);
     const QSize stored = reader.size();
     if (!stored.isValid() || stored.isEmpty()) return {};
-    if (static_cast<long long>(stored.width()) * stored.height() > limits.maxPixels) return {};
-    if (reader.format() == "jpeg") {
+    const long long pixels = static_cast<long long>(stored.width()) * stored.height();
+    const bool scales = reader.format() == "jpeg";
+    if (pixels > (scales ? limits.maxPixels : limits.maxWholePixels)) return {};
+    if (scales) {
         // The scaled size is in the file's own orientation; the turn comes after.
         const int k = DctScaleDenominator(stored.width(), stored.height(), side);
         if (k > 1)

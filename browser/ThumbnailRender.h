@@ -11,10 +11,11 @@ namespace framewise {
 
 // What a thumbnail may cost. A file past these is skipped, like one that cannot be read.
 struct ThumbnailLimits {
-    // Pictures whose header claims more pixels are never decoded (decompression bombs).
+    // Pictures whose header claims more pixels are never decoded (decompression bombs). A
+    // JPEG is decoded at an eighth of its sides at most, 32 MB for the largest one allowed.
     long long maxPixels = 16384LL * 16384;
-    // The image reader refuses a decode that would need more memory than this.
-    int allocationLimitMb = 128;
+    // Formats read whole (BMP, GIF, an embedded thumbnail): at most this many pixels, 96 MB.
+    long long maxWholePixels = 24LL * 1024 * 1024;
     // Bytes read from the start of a JPEG file to find its EXIF thumbnail.
     std::size_t headBytes = 256 * 1024;
     // The largest device picture file decoded, and the largest side it may declare.
