@@ -32,6 +32,19 @@ FolderBrowser::~FolderBrowser() {
     m_waitBox.reset();
 }
 
+void FolderBrowser::SetHooks(const BrowserHooks& hooks) {
+    auto take = [](auto& mine, const auto& given) {
+        if (given) mine = given;
+    };
+    take(m_hooks.isReady, hooks.isReady);
+    take(m_hooks.setThumbnailRunActive, hooks.setThumbnailRunActive);
+    take(m_hooks.clearPreviewPicture, hooks.clearPreviewPicture);
+    take(m_hooks.invalidatePreview, hooks.invalidatePreview);
+    take(m_hooks.showFolderPicture, hooks.showFolderPicture);
+    take(m_hooks.rememberFolderPicture, hooks.rememberFolderPicture);
+    take(m_hooks.enablePictureButtons, hooks.enablePictureButtons);
+}
+
 void FolderBrowser::UseWorkbench(Workbench& workbench) {
     AppState& state = workbench.Session().State();
     PreviewCanvas& canvas = workbench.Canvas();

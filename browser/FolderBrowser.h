@@ -1,6 +1,16 @@
 // The folder browser's presenter: it wires the folder tree and the folder picture list, keeps
 // the chosen folder with its picture names, and runs the thumbnails. The window routes the three
 // thumbnail events to it and answers a few hooks; everything else happens here.
+//
+// The window's part, in short:
+//   tree = new FolderTreeCtrl(dialog); list = new FolderPictureList(workbench.FolderList(),
+//   dialog); FolderBrowser browser(*tree, *list); tree->populateRoots();
+//   browser.ApplyLanguage(language); browser.UseWorkbench(workbench);
+//   browser.SetHooks({.setThumbnailRunActive = ...,
+//       .invalidatePreview = ..., .rememberFolderPicture = ..., .enablePictureButtons = ...});
+//   browser.SetEventPoster(frontend's PostEvent); in the event dispatch: browser.HandleEvent(...);
+//   at attach: SetThumbnailGeometry(SThumbWidth, SThumbColumn), SetThumbFolder(the work root's
+//   "SourceFile"); at close or device removal: CancelRun().
 #pragma once
 
 #include <QColor>
@@ -46,9 +56,9 @@ class FolderBrowser : public QObject {
     FolderBrowser(FolderTreeCtrl& tree, FolderPictureList& list, QObject* parent = nullptr);
     ~FolderBrowser() override;
 
-    void SetHooks(BrowserHooks hooks) { m_hooks = std::move(hooks); }
-    // The preview hooks over a workbench's canvas and the session's ready flag; the window's
-    // own hooks (run active, picture buttons, repaint) are kept.
+    // Takes the hooks that are set in hooks; the others stay as they were.
+    void SetHooks(const BrowserHooks& hooks);
+    // The ready flag and the preview hooks over a workbench's session and canvas.
     void UseWorkbench(Workbench& workbench);
     // How events reach the window: its Frontend's PostEvent. Without one, events come back to
     // HandleEvent here through the event loop.
