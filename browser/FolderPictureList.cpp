@@ -127,7 +127,11 @@ void FolderPictureList::FocusNewest() {
     selectionModel()->setCurrentIndex(indexFromItem(item(k)), QItemSelectionModel::NoUpdate);
     scrollToItem(item(k));
     m_syncing = false;
-    PushSelection();
+    // Only these two items changed; a whole push per thumbnail would cost a big folder dearly.
+    if (k > 0 && std::size_t(k - 1) < m_selection.selected.size())
+        m_selection.selected[std::size_t(k - 1)] = false;
+    m_selection.focused = k;
+    m_selection.selectionMark = k;
 }
 
 QPoint FolderPictureList::ItemPosition(int row) const {
