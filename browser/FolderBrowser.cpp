@@ -13,7 +13,7 @@
 namespace framewise {
 
 FolderBrowser::FolderBrowser(FolderTreeCtrl& tree, FolderPictureList& list, QObject* parent)
-    : QObject(parent), m_tree(tree), m_list(list), m_selection(list.Selection()) {
+    : QObject(parent), m_tree(tree), m_list(list) {
     connect(&m_tree, &QTreeWidget::currentItemChanged, this, [this] { OnFolderSelected(); });
     connect(&m_tree, &FolderTreeCtrl::expansionChanged, this, [this] { OnExpansionChanged(); });
     connect(&m_tree, &FolderTreeCtrl::folderPicturesFound, this,
@@ -48,6 +48,7 @@ void FolderBrowser::SetHooks(const BrowserHooks& hooks) {
 void FolderBrowser::UseWorkbench(Workbench& workbench) {
     AppState& state = workbench.Session().State();
     PreviewCanvas& canvas = workbench.Canvas();
+    m_list.UseSelection(workbench.FolderList());
     m_hooks.isReady = [&state] { return state.m_bReady.load(); };
     m_hooks.clearPreviewPicture = [this, &canvas] {
         canvas.m_strSourcePath.clear();
@@ -103,7 +104,7 @@ void FolderBrowser::OnFolderSelected() {
         return;
     }
     // The names and the folder they are in change together.
-    m_selection.m_strFolderPrefix = FolderPrefix(path);
+    m_list.Selection().m_strFolderPrefix = FolderPrefix(path);
     m_folderPictureNames = ListFolderPictures(path);
     if (m_folderPictureNames.empty()) {
         CancelRun();
@@ -122,7 +123,7 @@ void FolderBrowser::OnFolderPicturesFound(const std::string& folder,
                                           std::vector<std::string> names) {
     // The expanded folder becomes the current one, so the run finds the files it names.
     m_strCurrentFolder = folder;
-    m_selection.m_strFolderPrefix = FolderPrefix(folder);
+    m_list.Selection().m_strFolderPrefix = FolderPrefix(folder);
     m_folderPictureNames = std::move(names);
     Post(events::kSourceTileToBmp, 0);
 }
@@ -155,7 +156,7 @@ void FolderBrowser::OnSourceTileToBmp() {
     // A second run takes over the first one's box.
     if (!m_waitBox && m_waitBoxFactory) m_waitBox = m_waitBoxFactory(m_list.window());
     ThumbnailJob job;
-    job.folderPrefix = m_selection.m_strFolderPrefix;
+    job.folderPrefix = m_list.Selection().m_strFolderPrefix;
     job.names = m_folderPictureNames;
     job.side = m_list.Geometry().side;
     job.buttonFace = m_buttonFace;
@@ -200,13 +201,14 @@ void FolderBrowser::OnSourceTileToBmpFinish() {
 }
 
 void FolderBrowser::OnFolderPictureClick() {
-    m_nFolderSelCount = m_selection.SelectedCount();
+    const FolderSelection& selection = m_list.Selection();
+    m_nFolderSelCount = selection.SelectedCount();
     const bool ready = !m_hooks.isReady || m_hooks.isReady();
     if (ready && m_nFolderSelCount <= 1) {
-        const std::vector<int> chosen = m_selection.SelectedIndices();
+        const std::vector<int> chosen = selection.SelectedIndices();
         if (!chosen.empty()) {
             m_strFolderPicture =
-                m_selection.m_strFolderPrefix + m_selection.items[std::size_t(chosen[0])];
+                selection.m_strFolderPrefix + selection.items[std::size_t(chosen[0])];
             if (m_hooks.showFolderPicture) m_hooks.showFolderPicture(m_strFolderPicture);
             if (m_hooks.rememberFolderPicture) m_hooks.rememberFolderPicture(m_strFolderPicture);
         }

@@ -58,7 +58,8 @@ class FolderBrowser : public QObject {
 
     // Takes the hooks that are set in hooks; the others stay as they were.
     void SetHooks(const BrowserHooks& hooks);
-    // The ready flag and the preview hooks over a workbench's session and canvas.
+    // The ready flag and the preview hooks over a workbench's session and canvas; the list
+    // keeps its items and selection in the workbench's folder list, which Add reads.
     void UseWorkbench(Workbench& workbench);
     // How events reach the window: its Frontend's PostEvent. Without one, events come back to
     // HandleEvent here through the event loop.
@@ -102,7 +103,6 @@ class FolderBrowser : public QObject {
 
     FolderTreeCtrl& m_tree;
     FolderPictureList& m_list;
-    FolderSelection& m_selection;
     BrowserHooks m_hooks;
     EventPoster m_poster;
     WaitBoxFactory m_waitBoxFactory = MakeStandInWaitBox;

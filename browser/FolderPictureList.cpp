@@ -14,7 +14,11 @@ ThumbnailGeometry SaneThumbnailGeometry(int sThumbWidth, int sThumbColumn) {
 }
 
 FolderPictureList::FolderPictureList(FolderSelection& selection, QWidget* parent)
-    : QListWidget(parent), m_selection(selection) {
+    : FolderPictureList(parent) {
+    UseSelection(selection);
+}
+
+FolderPictureList::FolderPictureList(QWidget* parent) : QListWidget(parent) {
     setViewMode(QListView::IconMode);
     // Free movement is what lets each item sit at its own grid place; dragging stays off.
     setMovement(QListView::Free);
@@ -29,7 +33,7 @@ FolderPictureList::FolderPictureList(FolderSelection& selection, QWidget* parent
     setWordWrap(true);
     setTextElideMode(Qt::ElideMiddle);
     SetGeometry(m_geometry);
-    m_selection.SetChangedHandler([this] {
+    m_selection->SetChangedHandler([this] {
         // Add moves the selection on from the window's thread; anything else is queued there.
         QMetaObject::invokeMethod(
             this, [this] { PullSelection(); }, Qt::AutoConnection);
@@ -64,7 +68,22 @@ void FolderPictureList::doItemsLayout() {
 }
 
 FolderPictureList::~FolderPictureList() {
-    m_selection.SetChangedHandler({});
+    m_selection->SetChangedHandler({});
+}
+
+void FolderPictureList::UseSelection(FolderSelection& selection) {
+    m_selection->SetChangedHandler({});
+    m_selection = &selection;
+    DeleteAllItems();
+    Attach();
+}
+
+void FolderPictureList::Attach() {
+    m_selection->SetChangedHandler([this] {
+        // Add moves the selection on from the window's thread; anything else is queued there.
+        QMetaObject::invokeMethod(
+            this, [this] { PullSelection(); }, Qt::AutoConnection);
+    });
 }
 
 void FolderPictureList::SetGeometry(ThumbnailGeometry geometry) {
@@ -103,8 +122,8 @@ void FolderPictureList::AddThumbnail(const std::string& name, const QPixmap& thu
         m_syncing = was;
     }
     setPositionForIndex(GridPosition(k), indexFromItem(entry));
-    m_selection.items.push_back(name);
-    m_selection.selected.push_back(false);
+    m_selection->items.push_back(name);
+    m_selection->selected.push_back(false);
     setUpdatesEnabled(true);
 }
 
@@ -112,11 +131,11 @@ void FolderPictureList::DeleteAllItems() {
     m_syncing = true;
     clear();
     m_syncing = false;
-    m_selection.items.clear();
-    m_selection.selected.clear();
-    m_selection.focused = -1;
-    m_selection.selectionMark = -1;
-    m_selection.ensuredVisible = -1;
+    m_selection->items.clear();
+    m_selection->selected.clear();
+    m_selection->focused = -1;
+    m_selection->selectionMark = -1;
+    m_selection->ensuredVisible = -1;
 }
 
 void FolderPictureList::FocusNewest() {
@@ -128,10 +147,10 @@ void FolderPictureList::FocusNewest() {
     scrollToItem(item(k));
     m_syncing = false;
     // Only these two items changed; a whole push per thumbnail would cost a big folder dearly.
-    if (k > 0 && std::size_t(k - 1) < m_selection.selected.size())
-        m_selection.selected[std::size_t(k - 1)] = false;
-    m_selection.focused = k;
-    m_selection.selectionMark = k;
+    if (k > 0 && std::size_t(k - 1) < m_selection->selected.size())
+        m_selection->selected[std::size_t(k - 1)] = false;
+    m_selection->focused = k;
+    m_selection->selectionMark = k;
 }
 
 QPoint FolderPictureList::ItemPosition(int row) const {
@@ -146,26 +165,26 @@ std::vector<std::string> FolderPictureList::ItemTexts() const {
 }
 
 void FolderPictureList::PushSelection() {
-    m_selection.selected.assign(std::size_t(count()), false);
+    m_selection->selected.assign(std::size_t(count()), false);
     for (int row = 0; row < count(); ++row)
-        m_selection.selected[std::size_t(row)] = item(row)->isSelected();
-    m_selection.focused = currentRow();
-    m_selection.selectionMark = currentRow();
+        m_selection->selected[std::size_t(row)] = item(row)->isSelected();
+    m_selection->focused = currentRow();
+    m_selection->selectionMark = currentRow();
 }
 
 void FolderPictureList::PullSelection() {
-    if (m_selection.items.size() != std::size_t(count())) return;
+    if (m_selection->items.size() != std::size_t(count())) return;
     m_syncing = true;
     for (int row = 0; row < count(); ++row) {
-        const bool on = std::size_t(row) < m_selection.selected.size() &&
-                        m_selection.selected[std::size_t(row)];
+        const bool on = std::size_t(row) < m_selection->selected.size() &&
+                        m_selection->selected[std::size_t(row)];
         item(row)->setSelected(on);
     }
-    if (m_selection.focused >= 0 && m_selection.focused < count())
-        selectionModel()->setCurrentIndex(indexFromItem(item(m_selection.focused)),
+    if (m_selection->focused >= 0 && m_selection->focused < count())
+        selectionModel()->setCurrentIndex(indexFromItem(item(m_selection->focused)),
                                           QItemSelectionModel::NoUpdate);
-    if (m_selection.ensuredVisible >= 0 && m_selection.ensuredVisible < count())
-        scrollToItem(item(m_selection.ensuredVisible));
+    if (m_selection->ensuredVisible >= 0 && m_selection->ensuredVisible < count())
+        scrollToItem(item(m_selection->ensuredVisible));
     m_syncing = false;
     // The list's change notification: the newly selected picture is shown.
     emit folderPictureClicked();

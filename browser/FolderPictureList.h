@@ -22,10 +22,15 @@ ThumbnailGeometry SaneThumbnailGeometry(int sThumbWidth, int sThumbColumn);
 class FolderPictureList : public QListWidget {
     Q_OBJECT
   public:
+    // The list keeps its own selection model until UseSelection hands it the one Add reads.
+    explicit FolderPictureList(QWidget* parent = nullptr);
     // selection: the model Add, the batch and the click handler read (the window's Workbench
     // has one); it must outlive the list.
     explicit FolderPictureList(FolderSelection& selection, QWidget* parent = nullptr);
     ~FolderPictureList() override;
+
+    // From now on the items and the selection are kept in selection; the list is emptied.
+    void UseSelection(FolderSelection& selection);
 
     void SetGeometry(ThumbnailGeometry geometry);
     ThumbnailGeometry Geometry() const { return m_geometry; }
@@ -41,7 +46,7 @@ class FolderPictureList : public QListWidget {
 
     // The place of an item in the list's contents.
     QPoint ItemPosition(int row) const;
-    FolderSelection& Selection() { return m_selection; }
+    FolderSelection& Selection() { return *m_selection; }
     // The item texts in list order.
     std::vector<std::string> ItemTexts() const;
 
@@ -61,7 +66,10 @@ class FolderPictureList : public QListWidget {
     void PushSelection();  // widget -> model
     void PullSelection();  // model -> widget
 
-    FolderSelection& m_selection;
+    void Attach();
+
+    FolderSelection m_ownSelection;
+    FolderSelection* m_selection = &m_ownSelection;
     ThumbnailGeometry m_geometry;
     bool m_syncing = false;
     bool m_changedByPress = false;

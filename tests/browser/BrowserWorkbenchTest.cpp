@@ -43,7 +43,7 @@ class BrowserWorkbenchTest : public QObject {
 
         QWidget window;
         auto* tree = new FolderTreeCtrl(&window);
-        auto* list = new FolderPictureList(workbench.FolderList(), &window);
+        auto* list = new FolderPictureList(&window);  // takes the workbench's folder list below
         list->setGeometry(281, 6, 255, 222);
         tree->SetVolumeSource([] { return std::vector<Volume>{}; });
         tree->SetSpecialFolders(QString::fromStdString((dir / "Desktop").string()), {});
