@@ -47,6 +47,16 @@ class Scratch {
     fs::path m_path;
 };
 
+QtMessageHandler g_qtMessages = nullptr;
+
+// The off-screen application warns where the session has no runtime folder (a root shell, a
+// container); it needs none, and the command's output stays clean.
+void WithoutRuntimeFolderWarning(QtMsgType type, const QMessageLogContext& context,
+                                 const QString& text) {
+    if (type == QtWarningMsg && text.startsWith(QStringLiteral("QStandardPaths:"))) return;
+    if (g_qtMessages) g_qtMessages(type, context, text);
+}
+
 // Text is drawn through the font database, which wants a QGuiApplication; a command-line run
 // makes an off-screen one, which needs no display.
 std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
@@ -54,6 +64,7 @@ std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
     static int argc = 3;
     static char name[] = "framewise-cli", option[] = "-platform", platform[] = "offscreen";
     static char* argv[] = {name, option, platform, nullptr};
+    if (!g_qtMessages) g_qtMessages = qInstallMessageHandler(WithoutRuntimeFolderWarning);
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
