@@ -8,6 +8,7 @@
 #include "app/ControlFactory.h"
 #include "app/GuiFrontend.h"
 #include "app/MainWindow.h"
+#include "app/QtTranslations.h"
 #include "app/ShellActions.h"
 #include "config/ControlIds.h"
 #include "controls/Icons.h"
@@ -30,6 +31,8 @@ std::optional<int> OpenSession(ProgramParts& parts, const AppOptions& options) {
     }
     if (options.simLink && parts.session.Simulated())
         parts.session.Simulated()->SetLinkModel(*options.simLink);
+    // From the first message box on, Qt's own texts speak the chosen language.
+    ApplyQtTranslations(parts.session.GetLanguage().CurrentName());
     if (!parts.session.DevicePresent()) {
         parts.window.ShowConnection(false);
         // The detached status and the insert prompt, as the start-up attach gives them.
