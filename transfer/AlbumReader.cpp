@@ -126,7 +126,6 @@ void AlbumReader::ReadAlbum() {
         state.m_bReady = true;
         ctx.EnableControls(true);
         ctx.ResetProgress();
-        model.RememberDeviceImage();
         // The window has one end to act on, an empty album included.
         EndRead(true);
         return;
@@ -153,7 +152,6 @@ void AlbumReader::ReadAlbum() {
 
     m_nextAlbumNumber = 0;
     ctx.ResetProgress();
-    model.RememberDeviceImage();
     state.m_bReading = false;
     state.m_bReady = true;
     EndRead(true);

@@ -178,11 +178,22 @@ void DeviceConnection::ReleaseBuffers() {
 }
 
 bool DeviceConnection::ReadChecked(uint8_t* dest, uint32_t length, uint32_t address) {
+    const ReadOutcome outcome = ReadVerified(dest, length, address);
+    if (outcome == ReadOutcome::Mismatched) {
+        m_context.frontend.ShowMessage(m_context.language.Tr(
+            "VERIFYINDEX_TIPS", "Verify index failed! Please insert the Device and try again!"));
+        m_context.state.m_bReady = true;
+    }
+    return outcome == ReadOutcome::Read;
+}
+
+DeviceConnection::ReadOutcome DeviceConnection::ReadVerified(uint8_t* dest, uint32_t length,
+                                                             uint32_t address) {
     if (m_scratch.size() < kBlockSize) {
         try {
             m_scratch.assign(kBlockSize, 0);
         } catch (const std::bad_alloc&) {
-            return false;
+            return ReadOutcome::NoTransfer;
         }
     }
     const uint32_t parts = (length + kBlockSize - 1) / kBlockSize;
@@ -195,21 +206,15 @@ bool DeviceConnection::ReadChecked(uint8_t* dest, uint32_t length, uint32_t addr
             // The commands move whole multiples of 64 bytes; the scratch buffer takes the
             // rounding so that dest is never written past its length.
             if (m_commands.ReadFlash(m_scratch.data(), partLength, partAddress) == kStatusNoDevice)
-                return false;
-            if (!ReadVerifyChecked(partAddress, partLength)) return false;
+                return ReadOutcome::NoTransfer;
+            if (!ReadVerifyChecked(partAddress, partLength)) return ReadOutcome::NoTransfer;
             if (SumMatches(m_scratch.data(), partLength)) break;
-            if (mismatches > 2) {
-                m_context.frontend.ShowMessage(m_context.language.Tr(
-                    "VERIFYINDEX_TIPS",
-                    "Verify index failed! Please insert the Device and try again!"));
-                m_context.state.m_bReady = true;
-                return false;
-            }
+            if (mismatches > 2) return ReadOutcome::Mismatched;
             ++mismatches;
         }
         std::memcpy(dest + offset, m_scratch.data(), partLength);
     }
-    return true;
+    return ReadOutcome::Read;
 }
 
 bool DeviceConnection::WriteBlockChecked(const uint8_t* buffer, uint32_t length, uint32_t address) {
