@@ -45,6 +45,7 @@ bool DeviceConnection::AttachDevice() {
         fe.ShowMessage(lang.Tr("ALLOCMEMFAIL_TIPS", "Allocate memory failed!"));
         return false;
     }
+    m_known.Reset(m_info.FlashBytes());
     if (m_info.lcdWidth == 0 || !LcdSizeUsable(m_info.lcdWidth, m_info.lcdHeight)) {
         m_model.Release();
         fe.ShowMessage(lang.Tr("LCDSIZEZERO_TIPS",
@@ -171,6 +172,7 @@ void DeviceConnection::ShowTransferWarning() {
 
 void DeviceConnection::ReleaseBuffers() {
     m_model.Release();
+    m_known.Reset(0);
     m_model.ResetTable();
     std::vector<uint8_t>().swap(FrameBuffer);
     std::vector<uint8_t>().swap(StreamBuffer);
@@ -213,17 +215,29 @@ DeviceConnection::ReadOutcome DeviceConnection::ReadVerified(uint8_t* dest, uint
             ++mismatches;
         }
         std::memcpy(dest + offset, m_scratch.data(), partLength);
+        m_known.Learn(partAddress, m_scratch.data(), partLength);
     }
     return ReadOutcome::Read;
 }
 
+DeviceConnection::ReadOutcome DeviceConnection::ReadKnown(uint8_t* dest, uint32_t length,
+                                                          uint32_t address) {
+    if (m_known.Recall(address, length, dest)) return ReadOutcome::Read;
+    return ReadVerified(dest, length, address);
+}
+
 bool DeviceConnection::WriteBlockChecked(const uint8_t* buffer, uint32_t length, uint32_t address) {
+    // From the first erase on, the block holds whatever the last attempt leaves.
+    m_known.Forget(address, (address & 0xFFFF) == 0 ? std::max(length, kBlockSize) : length);
     for (int attempt = 0; attempt < 4; ++attempt) {
         if ((address & 0xFFFF) == 0 && m_commands.EraseBlock(address) == kStatusNoDevice)
             return false;
         if (m_commands.WriteFlash(buffer, length, address) == kStatusNoDevice) return false;
         if (!ReadVerifyChecked(address, length)) return false;
-        if (SumMatches(buffer, length)) return true;
+        if (SumMatches(buffer, length)) {
+            m_known.Learn(address, buffer, length);
+            return true;
+        }
     }
     const std::string len = std::to_string(length);
     const std::string addr = std::to_string(address);

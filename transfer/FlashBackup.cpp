@@ -219,7 +219,7 @@ bool ReadAlbumArea(DeviceConnection& connection, std::vector<uint8_t>& image, st
     fe.SetProgressRange(0, 100);
     for (uint32_t address = ia; address < end;) {
         const uint32_t length = std::min(kBlockSize, end - address);
-        if (connection.ReadVerified(image.data() + address, length, address) !=
+        if (connection.ReadKnown(image.data() + address, length, address) !=
             DeviceConnection::ReadOutcome::Read) {
             error = "reading the flash at " + std::to_string(address) + " failed";
             return false;

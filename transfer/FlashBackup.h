@@ -52,10 +52,12 @@ std::vector<ListedPicture> ListedPictures(const uint8_t* indexBlock, const Devic
 // and every block a listed picture touches.
 std::vector<uint32_t> AlbumBlocks(const std::vector<uint8_t>& image, const DeviceInfo& info);
 
-// Reads from the frame, every 64 KB verified, what a synchronize may change of the album it
-// holds now: the index's block and the used picture area up to the end of the last picture
-// the frame's own index lists, in whole blocks. The result is flash-sized: the header at
-// address 0, 0x00 up to the index address and 0xFF (erased) past what was read.
+// What a synchronize may change of the album the frame holds now, exact: the index's block
+// and the used picture area up to the end of the last picture the frame's own index lists, in
+// whole 64 KB blocks, each read back from the frame and verified, or taken from what the
+// connection has read or written verified since the attach (DeviceConnection::ReadKnown). The
+// result is flash-sized: the header at address 0, 0x00 up to the index address and 0xFF
+// (erased) past what was read.
 bool ReadAlbumArea(DeviceConnection& connection, std::vector<uint8_t>& image, std::string& error);
 
 // Reads the whole flash, every 64 KB part verified, into file (written whole or not at all).
