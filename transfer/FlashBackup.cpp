@@ -263,23 +263,55 @@ bool BackupWholeFlash(DeviceConnection& connection, const fs::path& file, std::s
     return WriteFileDurably(file, image.data(), image.size(), error);
 }
 
-bool RestoreFlash(DeviceConnection& connection, const fs::path& file, std::string& error,
-                  RestoreResult* result, const BeforeFirstWrite& beforeFirstWrite) {
-    RestoreResult done;
-    if (result) *result = done;
+namespace {
+
+// A backup file of the attached frame, whole; false with a reason otherwise.
+bool LoadBackup(DeviceConnection& connection, const fs::path& file, std::vector<uint8_t>& image,
+                std::string& error) {
     if (!connection.IsConnected()) {
         error = "no frame attached";
         return false;
     }
     const DeviceInfo& info = connection.Info();
-    const uint32_t flashBytes = info.FlashBytes();
-    const uint32_t ia = static_cast<uint32_t>(info.indexAddress);
-    std::vector<uint8_t> image;
-    if (!ReadWhole(file, image, flashBytes, error)) return false;
+    if (!ReadWhole(file, image, info.FlashBytes(), error)) return false;
     if (std::memcmp(image.data(), info.header, kHeaderSize) != 0) {
         error = file.string() + " is a backup of another frame (its flash header differs)";
         return false;
     }
+    return true;
+}
+
+// Whether the frame holds the block at address as image has it, read back verified.
+bool FrameHoldsBlock(DeviceConnection& connection, const std::vector<uint8_t>& image,
+                     uint32_t address, std::vector<uint8_t>& held) {
+    const uint32_t length =
+        std::min<uint32_t>(kBlockSize, static_cast<uint32_t>(image.size()) - address);
+    held.resize(length);
+    return connection.ReadVerified(held.data(), length, address) ==
+               DeviceConnection::ReadOutcome::Read &&
+           std::memcmp(held.data(), image.data() + address, length) == 0;
+}
+
+}  // namespace
+
+bool FrameHoldsAlbumOf(DeviceConnection& connection, const fs::path& file) {
+    std::vector<uint8_t> image, held;
+    std::string error;
+    if (!LoadBackup(connection, file, image, error)) return false;
+    for (uint32_t address : AlbumBlocks(image, connection.Info()))
+        if (!FrameHoldsBlock(connection, image, address, held)) return false;
+    return true;
+}
+
+bool RestoreFlash(DeviceConnection& connection, const fs::path& file, std::string& error,
+                  RestoreResult* result, const BeforeFirstWrite& beforeFirstWrite) {
+    RestoreResult done;
+    if (result) *result = done;
+    std::vector<uint8_t> image;
+    if (!LoadBackup(connection, file, image, error)) return false;
+    const DeviceInfo& info = connection.Info();
+    const uint32_t flashBytes = info.FlashBytes();
+    const uint32_t ia = static_cast<uint32_t>(info.indexAddress);
     // Every block written is erased first; a block that also holds protected bytes could not
     // be written without them.
     if (ia % kBlockSize != 0) {
@@ -295,16 +327,14 @@ bool RestoreFlash(DeviceConnection& connection, const fs::path& file, std::strin
     Frontend& fe = connection.Context().frontend;
     fe.SetProgressRange(0, 100);
     connection.Commands().Wake();
-    std::vector<uint8_t> held(kBlockSize);
+    std::vector<uint8_t> held;
     for (size_t n = 0; n < blocks.size(); ++n) {
         const uint32_t address = blocks[n];
         const uint32_t length = std::min(kBlockSize, flashBytes - address);
         const uint8_t* wanted = image.data() + address;
         // A block the frame already holds as the backup has it is left alone; one that cannot
         // be read back for sure is written.
-        const bool same = connection.ReadVerified(held.data(), length, address) ==
-                              DeviceConnection::ReadOutcome::Read &&
-                          std::memcmp(held.data(), wanted, length) == 0;
+        const bool same = FrameHoldsBlock(connection, image, address, held);
         ++done.blocksCompared;
         if (!same) {
             if (done.blocksWritten == 0 && beforeFirstWrite && !beforeFirstWrite(error)) {

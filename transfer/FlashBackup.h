@@ -65,6 +65,10 @@ bool ReadAlbumArea(DeviceConnection& connection, std::vector<uint8_t>& image, st
 bool BackupWholeFlash(DeviceConnection& connection, const std::filesystem::path& file,
                       std::string& error);
 
+// Whether the frame holds the album of a backup file of it as the file has it: every block
+// where the file's album lives read back verified and equal.
+bool FrameHoldsAlbumOf(DeviceConnection& connection, const std::filesystem::path& file);
+
 struct RestoreResult {
     int blocksCompared = 0;  // the album blocks of the backup read back from the frame
     int blocksWritten = 0;   // those that differed and were written

@@ -55,7 +55,14 @@ std::optional<RecoveryOffer> FrameRecovery::Find() {
     const DeviceInfo& info = m_connection.Info();
     const auto backups = ListFlashBackups(m_root, info);
     RecoveryOffer offer;
-    if (const auto journal = ReadSyncJournal(m_root, info)) {
+    auto journal = ReadSyncJournal(m_root, info);
+    // A write that got as far as its last block, or never touched the album, left the frame
+    // whole: nothing to offer for it.
+    if (journal && WriteLeftFrameWhole(*journal)) {
+        RemoveSyncJournal(m_root, info);
+        journal.reset();
+    }
+    if (journal) {
         offer.reason = journal->kind == JournalKind::Restore
                            ? RecoveryOffer::Reason::UnfinishedRestore
                            : RecoveryOffer::Reason::UnfinishedSynchronize;
@@ -96,6 +103,21 @@ std::optional<RecoveryOffer> FrameRecovery::Find() {
     return offer;
 }
 
+bool FrameRecovery::WriteLeftFrameWhole(const SyncJournal& journal) {
+    const DeviceInfo& info = m_connection.Info();
+    const uint32_t ia = static_cast<uint32_t>(info.indexAddress);
+    const uint32_t length = std::min(kBlockSize, info.FlashBytes() - ia);
+    std::vector<uint8_t> block(length);
+    if (journal.writtenIndex &&
+        m_connection.ReadVerified(block.data(), length, ia) ==
+            DeviceConnection::ReadOutcome::Read &&
+        BlockHash(block.data(), length) == *journal.writtenIndex)
+        return true;
+    std::error_code ec;
+    return !journal.backup.empty() && fs::is_regular_file(journal.backup, ec) &&
+           FrameHoldsAlbumOf(m_connection, journal.backup);
+}
+
 std::string FrameRecovery::BackupDescription(const fs::path& backup) const {
     const int pictures = BackupPictureCount(backup, m_connection.Info());
     const std::string count = pictures < 0 ? "?" : std::to_string(pictures);
@@ -112,18 +134,23 @@ std::string FrameRecovery::OfferText(const RecoveryOffer& offer) const {
             "the frame may hold only part of its album now.",
             "上次写入此相框没有完成, 且没有此相框的备份: 相框中的相册现在可能不完整。");
     const std::string desc = BackupDescription(offer.backup);
+    // Frames of one model share their header, by which backups are known: the backup may be
+    // another frame's.
     if (offer.reason == Reason::IndexUnreadable)
         return lang.Pick(
-            "The album index of this frame cannot be read. A backup of the frame "
-            "exists (" +
-                desc + "). Restore it now?",
-            "无法读取此相框的相册索引。此相框有一个备份 (" + desc + ")。现在恢复吗?");
+            "The album index of this frame cannot be read. The newest backup of a "
+            "frame like this one (" +
+                desc + ") can be put back. Restore it now?",
+            "无法读取此相框的相册索引。可以恢复与此相框相同的相框最新的备份 (" + desc +
+                ")。现在恢复吗?");
     if (offer.reason == Reason::IndexUnmarked)
         return lang.Pick(
-            "This frame holds no album index (it may have been erased). A backup of "
-            "the frame exists (" +
-                desc + "). Restore it now?",
-            "此相框中没有相册索引 (可能已被擦除)。此相框有一个备份 (" + desc + ")。现在恢复吗?");
+            "This frame holds no album index (it may be new, or have been erased). "
+            "The newest backup of a frame like this one (" +
+                desc + ") can be put back. Restore it now?",
+            "此相框中没有相册索引 (可能是新相框, 或已被擦除)。可以恢复与此相框相同的相框最新的备份 "
+            "(" +
+                desc + ")。现在恢复吗?");
     if (!offer.named)
         return lang.Pick(
             "The last write to this frame did not finish: the frame may hold only "
@@ -174,7 +201,8 @@ bool FrameRecovery::Restore(const fs::path& file, std::string& error, RestoreRes
         // While this restore writes, the way back is the file it writes. A journal that cannot
         // be written does not stand in the way of putting the album back.
         std::string ignored;
-        WriteSyncJournal(m_root, info, SyncJournal{JournalKind::Restore, file}, ignored);
+        WriteSyncJournal(m_root, info, SyncJournal{JournalKind::Restore, file, std::nullopt},
+                         ignored);
         return true;
     };
     if (!RestoreFlash(m_connection, file, error, result, journalFirst)) return false;

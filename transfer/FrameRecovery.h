@@ -42,9 +42,11 @@ class FrameRecovery {
 
     const std::filesystem::path& BackupRoot() const { return m_root; }
 
-    // What the frame attached now calls for: its journal; else, when backups of it with
-    // pictures exist, its index block read from the frame, the newest such backup offered
-    // (a frame that does not answer at all is left to the album read to report).
+    // What the frame attached now calls for: its journal, unless the frame holds the album
+    // the write left whole (its index block as the write made it, or the backup's album
+    // untouched), when the journal goes; else, when backups of it with pictures exist, its
+    // index block read from the frame, the newest such backup offered (a frame that does not
+    // answer at all is left to the album read to report).
     std::optional<RecoveryOffer> Find();
 
     // The attach's part, run on the read's worker before the album is read: the finding said
@@ -64,6 +66,7 @@ class FrameRecovery {
     std::string OfferText(const RecoveryOffer& offer) const;
 
   private:
+    bool WriteLeftFrameWhole(const SyncJournal& journal);
     std::string BackupDescription(const std::filesystem::path& backup) const;
 
     DeviceConnection& m_connection;

@@ -1,5 +1,7 @@
 #include "transfer/SyncJournal.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 #include "transfer/DurableFile.h"
@@ -14,6 +16,15 @@ namespace {
 constexpr const char* kFirstLine = "framewise unfinished write 1";
 
 }  // namespace
+
+uint64_t BlockHash(const uint8_t* data, size_t length) {
+    uint64_t hash = 14695981039346656037ull;
+    for (size_t i = 0; i < length; ++i) {
+        hash ^= data[i];
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
 
 fs::path SyncJournalPath(const fs::path& root, const DeviceInfo& info) {
     return root / FrameId(info) / "unfinished-write.journal";
@@ -37,9 +48,15 @@ bool WriteSyncJournal(const fs::path& root, const DeviceInfo& info, const SyncJo
                      ? absolute.filename().string()
                      : absolute.string();
     }
-    const std::string text = std::string(kFirstLine) + "\nkind=" +
-                             (journal.kind == JournalKind::Restore ? "restore" : "synchronize") +
-                             "\nbackup=" + backup + "\n";
+    std::string text = std::string(kFirstLine) + "\nkind=" +
+                       (journal.kind == JournalKind::Restore ? "restore" : "synchronize") +
+                       "\nbackup=" + backup + "\n";
+    if (journal.writtenIndex) {
+        char hash[32];
+        std::snprintf(hash, sizeof hash, "written-index=%016llx\n",
+                      static_cast<unsigned long long>(*journal.writtenIndex));
+        text += hash;
+    }
     return WriteFileDurably(file, reinterpret_cast<const uint8_t*>(text.data()), text.size(),
                             error);
 }
@@ -54,6 +71,11 @@ std::optional<SyncJournal> ReadSyncJournal(const fs::path& root, const DeviceInf
     if (!std::getline(in, line) || line != kFirstLine) return journal;
     while (std::getline(in, line)) {
         if (line == "kind=restore") journal.kind = JournalKind::Restore;
+        if (line.rfind("written-index=", 0) == 0 && line.size() == 14 + 16) {
+            char* end = nullptr;
+            const unsigned long long hash = std::strtoull(line.c_str() + 14, &end, 16);
+            if (end && *end == '\0') journal.writtenIndex = hash;
+        }
         if (line.rfind("backup=", 0) != 0 || line.size() == 7) continue;
         const fs::path named = line.substr(7);
         // A bare name lies in the frame's folder; anything else must be a full path.

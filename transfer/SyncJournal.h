@@ -3,6 +3,8 @@
 // has been verified. One found at the next attach means the write was cut short.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -19,7 +21,13 @@ struct SyncJournal {
     // What to put back into the frame: the backup taken before the synchronize, or the file a
     // restore was writing. Empty when no backup could be taken.
     std::filesystem::path backup;
+    // BlockHash of the index's 64 KB block as the write leaves it: a frame found holding
+    // exactly that got its whole album (the index block is written last).
+    std::optional<uint64_t> writtenIndex;
 };
+
+// A 64-bit hash (FNV-1a) of a flash range, to know a block again.
+uint64_t BlockHash(const uint8_t* data, size_t length);
 
 // root/<frame id>/unfinished-write.journal
 std::filesystem::path SyncJournalPath(const std::filesystem::path& root, const DeviceInfo& info);

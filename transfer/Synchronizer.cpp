@@ -47,13 +47,26 @@ std::filesystem::path Synchronizer::BackupRoot() const {
     return m_backupRoot ? *m_backupRoot : DefaultBackupRoot();
 }
 
-bool Synchronizer::BackupBeforeWrite() {
+bool Synchronizer::BackupBeforeWrite(int n) {
     TransferContext& ctx = m_connection.Context();
     const DeviceInfo& info = m_connection.Info();
+    FlashModel& model = m_connection.Model();
     const std::filesystem::path root = BackupRoot();
+    // The index's block as this write will leave it, so that the next attach knows a frame
+    // that got all of it.
+    model.BuildIndex(n);
+    const int ia = model.IndexAddress();
+    const uint64_t written = BlockHash(
+        model.PictureStore().data() + ia,
+        static_cast<size_t>(std::min<int64_t>(kBlockSize, int64_t{model.FlashBytes()} - ia)));
     // After a write that never finished the frame is not whole: its journal already names the
     // way back, and a backup of the frame as it is now would be none.
-    if (ReadSyncJournal(root, info)) return true;
+    if (auto earlier = ReadSyncJournal(root, info)) {
+        earlier->writtenIndex = written;
+        std::string ignored;
+        WriteSyncJournal(root, info, *earlier, ignored);
+        return true;
+    }
     ctx.frontend.SetStatusText(
         ctx.language.Pick("Backing up the frame's album......", "正在备份相框中的相册......"));
     // What the frame holds, read back from it: the model knows only the bytes it has read.
@@ -70,7 +83,7 @@ bool Synchronizer::BackupBeforeWrite() {
     std::filesystem::path saved;
     // The way back if this write is cut short.
     if (SaveFlashBackup(root, info, image, saved, error) &&
-        WriteSyncJournal(root, info, SyncJournal{JournalKind::Synchronize, saved}, error))
+        WriteSyncJournal(root, info, SyncJournal{JournalKind::Synchronize, saved, written}, error))
         return true;
     const std::string english =
         "The frame's album could not be backed up (" + error + "). Write to the frame anyway?";
@@ -78,7 +91,7 @@ bool Synchronizer::BackupBeforeWrite() {
     if (!ctx.frontend.AskYesNo(ctx.language.Pick(english, chinese))) return false;
     // Without a backup a write cut short can still be told at the next attach.
     std::string ignored;
-    WriteSyncJournal(root, info, SyncJournal{JournalKind::Synchronize, {}}, ignored);
+    WriteSyncJournal(root, info, SyncJournal{JournalKind::Synchronize, {}, written}, ignored);
     return true;
 }
 
@@ -148,13 +161,13 @@ bool Synchronizer::Write() {
 
     m_connection.ShowTransferWarning();
     m_connection.Commands().Wake();
-    if (!BackupBeforeWrite()) {
+    const int n = std::clamp(m_sink.AlbumCount(), 0, kIndexEntries);
+    if (!BackupBeforeWrite(n)) {
         Failed(0);
         return false;
     }
 
     model.ClearStoreIndexEntries(0);
-    const int n = std::clamp(m_sink.AlbumCount(), 0, kIndexEntries);
     const auto plan = ChooseSyncBlocks(model, n);
     bool stopped = false;
     for (int i = 0; i < n; ++i) {

@@ -45,7 +45,7 @@ class Synchronizer {
     bool Write();
     bool RefuseReadOnly();
     bool WriteBlocks(const std::vector<uint32_t>& blocks);
-    bool BackupBeforeWrite();
+    bool BackupBeforeWrite(int n);
     void Failed(int n);
 
     DeviceConnection& m_connection;

@@ -38,7 +38,9 @@ TEST(Recovery, TheJournalNamesItsBackupAndKeepsItFromRotation) {
 
     fs::path first, later;
     ASSERT_TRUE(SaveFlashBackup(root, info, rig.connection->Model().DeviceImage(), first, error));
-    ASSERT_TRUE(WriteSyncJournal(root, info, {JournalKind::Synchronize, first}, error)) << error;
+    ASSERT_TRUE(
+        WriteSyncJournal(root, info, {JournalKind::Synchronize, first, std::nullopt}, error))
+        << error;
     // The backup is named by its file name alone, so the folder can move as a whole.
     const auto text = ReadFile(SyncJournalPath(root, info));
     EXPECT_NE(
@@ -54,7 +56,8 @@ TEST(Recovery, TheJournalNamesItsBackupAndKeepsItFromRotation) {
 
     // A file elsewhere is named by its full path; a journal that makes no sense still tells
     // of an unfinished write, without a backup.
-    ASSERT_TRUE(WriteSyncJournal(root, info, {JournalKind::Restore, rig.dir / "x.img"}, error));
+    ASSERT_TRUE(WriteSyncJournal(root, info,
+                                 {JournalKind::Restore, rig.dir / "x.img", std::nullopt}, error));
     EXPECT_EQ(ReadSyncJournal(root, info)->backup, rig.dir / "x.img");
     EXPECT_EQ(ReadSyncJournal(root, info)->kind, JournalKind::Restore);
     std::ofstream(SyncJournalPath(root, info)) << "backup=../../etc/passwd\n";
@@ -179,7 +182,7 @@ TEST(Recovery, ARestoreCutShortIsOfferedAgainAndAWriteWithoutBackupIsTold) {
     const DeviceInfo& info = rig.connection->Info();
     FrameRecovery recovery(*rig.connection, root);
     std::string error;
-    ASSERT_TRUE(WriteSyncJournal(root, info, {JournalKind::Synchronize, {}}, error));
+    ASSERT_TRUE(WriteSyncJournal(root, info, {JournalKind::Synchronize, {}, std::nullopt}, error));
     EXPECT_EQ(recovery.OfferAtAttach(), RecoveryOutcome::Told);
     EXPECT_NE(rig.fe.Messages().back().find("no backup of the frame is at hand"),
               std::string::npos);
@@ -189,12 +192,14 @@ TEST(Recovery, ARestoreCutShortIsOfferedAgainAndAWriteWithoutBackupIsTold) {
     ASSERT_TRUE(ReadAlbumArea(*rig.connection, image, error) &&
                 SaveFlashBackup(root, info, image, saved, error))
         << error;
-    ASSERT_TRUE(WriteSyncJournal(root, info, {JournalKind::Synchronize, saved}, error));
+    ASSERT_TRUE(
+        WriteSyncJournal(root, info, {JournalKind::Synchronize, saved, std::nullopt}, error));
     const auto original = rig.frame->Flash();
     ASSERT_TRUE(rig.frame->Poke(0x40000, std::vector<uint8_t>(65536, 0xFF)));
     ASSERT_TRUE(rig.frame->Poke(0x30000, std::vector<uint8_t>(65536, 0xFF)));
-    // Pulled out while the restore writes its first block.
-    rig.frame->InjectFault(SimFault::Unplug, 20);
+    // Pulled out as the restore begins to write: 18 commands find the index block damaged,
+    // 1 wakes the flash and 18 read the first picture block back.
+    rig.frame->InjectFault(SimFault::Unplug, 38);
     EXPECT_EQ(recovery.OfferAtAttach(), RecoveryOutcome::Failed);
     EXPECT_NE(rig.fe.Messages().back().find("offered again"), std::string::npos);
     ASSERT_EQ(ReadSyncJournal(root, info)->kind, JournalKind::Restore);
