@@ -69,7 +69,8 @@ bool Synchronizer::BackupBeforeWrite(int n) {
     }
     ctx.frontend.SetStatusText(
         ctx.language.Pick("Backing up the frame's album......", "正在备份相框中的相册......"));
-    // What the frame holds, read back from it: the model knows only the bytes it has read.
+    // What the frame holds, exact: asked of the frame wherever this connection has not read
+    // or written it verified already (the model's images hold the pictures alone).
     std::vector<uint8_t> image;
     std::string error;
     if (!ReadAlbumArea(m_connection, image, error)) {
