@@ -152,7 +152,10 @@ bool FrameSession::Open(const FrameSessionOptions& options, std::string& error) 
                                            [this] { return Totals(); });
     m_reader = std::make_unique<AlbumReader>(*m_connection, *m_store, m_decoder);
     m_synchronizer = std::make_unique<Synchronizer>(*m_connection, *m_store);
-    if (options.backupRoot) m_synchronizer->SetBackupRoot(*options.backupRoot);
+    const std::filesystem::path backupRoot =
+        options.backupRoot ? *options.backupRoot : DefaultBackupRoot();
+    m_synchronizer->SetBackupRoot(backupRoot);
+    m_recovery = std::make_unique<FrameRecovery>(*m_connection, backupRoot);
     m_open = true;
 
     // The window's captions as the start-up applies them: the crop rectangle off, no frame
@@ -228,11 +231,14 @@ bool FrameSession::AttachFrame(bool arrival) {
     m_store->ResetForArrival();
     m_connection->Model().SetTotalStoredBytes(0);
 
+    m_recoveryDue = false;
+    m_lastRecovery = RecoveryOutcome::None;
     m_connection->Attach();
     const auto posted = m_tap->Take();
     const bool attached = std::any_of(posted.begin(), posted.end(),
                                       [](const auto& e) { return e.first == events::kDpfAttach; });
     if (!attached) return false;
+    m_recoveryDue = true;
     m_list->CreateImageList(m_connection->Thumbnails().thumbWidth, m_connection->ThumbHeight(),
                             m_connection->Thumbnails().thumbColumn);
     return true;
@@ -264,8 +270,13 @@ bool FrameSession::StartAlbumRead() {
         // the album twice.
         return false;
     }
-    // What "DPFAttach" does: controls off, not ready, the read on the worker thread.
-    return m_reader->StartRead(m_worker);
+    // What "DPFAttach" does: controls off, not ready, the read on the worker thread; after an
+    // attach, the frame's recovery check first, so that a backup put back is what is read.
+    std::function<void()> prologue;
+    if (m_recoveryDue) prologue = [this] { m_lastRecovery = m_recovery->OfferAtAttach(); };
+    if (!m_reader->StartRead(m_worker, std::move(prologue))) return false;
+    m_recoveryDue = false;
+    return true;
 }
 
 void FrameSession::StopAlbumRead() {
@@ -280,6 +291,18 @@ bool FrameSession::ReadAlbum() {
 
 bool FrameSession::AttachAndRead() {
     return StartupAttach() && ReadAlbum();
+}
+
+bool FrameSession::ReadAlbumAgain() {
+    if (!m_open || m_worker.Running() || m_removalPending || !m_state.m_bAttached ||
+        !m_connection->IsConnected())
+        return false;
+    // The read after a failed one starts from an empty album and a fresh model: the same
+    // path serves a frame whose flash changed under the album read before.
+    m_recoveryDue = false;
+    m_state.m_bReadStopped = true;
+    m_state.m_bReady = true;
+    return ReadAlbum();
 }
 
 bool FrameSession::StartSynchronize() {

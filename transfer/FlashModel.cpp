@@ -38,7 +38,6 @@ bool FlashModel::Allocate(const DeviceInfo& info) {
 void FlashModel::Release() {
     std::vector<uint8_t>().swap(m_deviceImage);
     std::vector<uint8_t>().swap(m_pictureStore);
-    std::vector<uint8_t>().swap(m_knownImage);
     std::vector<uint8_t>().swap(m_blockFlags);
 }
 

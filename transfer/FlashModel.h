@@ -76,12 +76,6 @@ class FlashModel {
     // Captures the next address as the used end, before AppendPicture.
     void CaptureNextAddress() { m_nextAddress = m_usedEnd; }
 
-    // The flash as the program last knew it to be on the frame: taken at the end of a read
-    // and after a successful synchronize; what a backup before writing saves.
-    void RememberDeviceImage() { m_knownImage = m_deviceImage; }
-    void RememberPictureStore() { m_knownImage = m_pictureStore; }
-    const std::vector<uint8_t>& KnownImage() const { return m_knownImage; }
-
     std::vector<uint8_t>& DeviceImage() { return m_deviceImage; }
     std::vector<uint8_t>& PictureStore() { return m_pictureStore; }
     std::vector<uint8_t>& BlockFlags() { return m_blockFlags; }
@@ -125,7 +119,6 @@ class FlashModel {
     AppState& m_state;
     std::vector<uint8_t> m_deviceImage;
     std::vector<uint8_t> m_pictureStore;
-    std::vector<uint8_t> m_knownImage;
     std::vector<uint8_t> m_blockFlags;
     PictureRecord m_records[flash::kRecordCount];
     uint8_t m_indexCopy[flash::kIndexCopySize] = {};
