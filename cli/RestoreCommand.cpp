@@ -5,6 +5,7 @@
 
 #include "cli/Command.h"
 #include "cli/DeferredSignals.h"
+#include "cli/PlanOutput.h"
 #include "cli/SessionFrontend.h"
 #include "transfer/FlashBackup.h"
 
@@ -12,7 +13,7 @@ namespace framewise::cli {
 
 namespace {
 
-constexpr const char* kSynopsis = "restore FILE | restore [--unfinished]";
+constexpr const char* kSynopsis = "restore [FILE | --unfinished] [--dry-run [--json]]";
 
 // The backup the frame's recovery check offers; empty after a line on err when there is none.
 std::filesystem::path UnfinishedBackup(Context& ctx, FrameSession& session) {
@@ -31,6 +32,8 @@ std::filesystem::path UnfinishedBackup(Context& ctx, FrameSession& session) {
 }
 
 int RunRestore(Context& ctx) {
+    PlanOptions plan;
+    if (!TakePlanOptions(ctx, kSynopsis, plan)) return kExitUsage;
     const bool unfinished = TakeFlag(ctx.args, "--unfinished");
     if (ctx.args.size() > 1 || (unfinished && !ctx.args.empty()) ||
         (!ctx.args.empty() && ctx.args[0].rfind("--", 0) == 0)) {
@@ -45,6 +48,21 @@ int RunRestore(Context& ctx) {
     if (file.empty()) return kExitFailure;
 
     std::string error;
+    if (plan.dryRun) {
+        // The frame is read to tell the blocks that differ; nothing is written, no journal left.
+        WritePlan restorePlan;
+        const bool planned = PlanRestore(session.Connection(), file, restorePlan, error);
+        frontend.EndBar();
+        if (!planned) {
+            ctx.err << "framewise-cli: " << error << "\n";
+            return kExitFailure;
+        }
+        if (plan.json)
+            PrintPlanJson(ctx.out, restorePlan, file.string());
+        else
+            PrintPlan(ctx.out, restorePlan, file.string());
+        return kExitOk;
+    }
     RestoreResult result;
     bool ok = false;
     {
@@ -74,7 +92,8 @@ const CommandRegistrar kRestore(
      "put the album of a backup of this frame from FILE back into it, verified, rewriting only "
      "the blocks that differ; without FILE (or with --unfinished), the backup taken before the "
      "frame's unfinished synchronize (or, for a frame whose album index is unreadable or "
-     "unmarked, its newest backup)",
+     "unmarked, its newest backup); with --dry-run, read the frame to tell the blocks that "
+     "differ and print the plan, writing nothing (--json: as JSON)",
      RunRestore});
 
 }  // namespace

@@ -54,6 +54,11 @@ class DeviceConnection {
     // written verified since the attach when that covers the whole range, else read as
     // ReadVerified does. For the backups: the range need not travel over the link twice.
     ReadOutcome ReadKnown(uint8_t* dest, uint32_t length, uint32_t address);
+    // Whether this connection knows what the frame holds in a range (read or written verified
+    // since the attach, as ReadKnown uses it); copies the bytes to dest when so and dest is set.
+    bool RecallKnown(uint32_t address, uint32_t length, uint8_t* dest = nullptr) const {
+        return m_known.Recall(address, length, dest);
+    }
     // Erase (on a 64 KB boundary), program and verify a block, up to 4 attempts.
     bool WriteBlockChecked(const uint8_t* buffer, uint32_t length, uint32_t address);
 

@@ -191,6 +191,16 @@ std::vector<uint32_t> AlbumBlocks(const std::vector<uint8_t>& image, const Devic
     return blocks;
 }
 
+uint32_t AlbumAreaEnd(const uint8_t* indexBlock, const DeviceInfo& info) {
+    const uint32_t flashBytes = info.FlashBytes();
+    const uint32_t ia = static_cast<uint32_t>(std::max(info.indexAddress, 0));
+    uint64_t usedEnd = std::min(flashBytes, (ia / kBlockSize + 1) * kBlockSize);
+    for (const ListedPicture& p : ListedPictures(indexBlock, info))
+        usedEnd = std::max<uint64_t>(usedEnd, uint64_t{p.address} + p.length);
+    return static_cast<uint32_t>(
+        std::min<uint64_t>(flashBytes, (usedEnd + kBlockSize - 1) / kBlockSize * kBlockSize));
+}
+
 bool ReadAlbumArea(DeviceConnection& connection, std::vector<uint8_t>& image, std::string& error) {
     if (!connection.IsConnected()) {
         error = "no frame attached";
@@ -225,13 +235,7 @@ bool ReadAlbumArea(DeviceConnection& connection, std::vector<uint8_t>& image, st
             return false;
         }
         address += length;
-        if (address == firstEnd) {
-            uint64_t usedEnd = address;
-            for (const ListedPicture& p : ListedPictures(image, info))
-                usedEnd = std::max<uint64_t>(usedEnd, uint64_t{p.address} + p.length);
-            end = static_cast<uint32_t>(std::min<uint64_t>(
-                flashBytes, (usedEnd + kBlockSize - 1) / kBlockSize * kBlockSize));
-        }
+        if (address == firstEnd) end = AlbumAreaEnd(image.data() + ia, info);
         fe.SetProgressPos(static_cast<int>(uint64_t{address - ia} * 100 / (end - ia)));
     }
     return true;
@@ -263,11 +267,8 @@ bool BackupWholeFlash(DeviceConnection& connection, const fs::path& file, std::s
     return WriteFileDurably(file, image.data(), image.size(), error);
 }
 
-namespace {
-
-// A backup file of the attached frame, whole; false with a reason otherwise.
-bool LoadBackup(DeviceConnection& connection, const fs::path& file, std::vector<uint8_t>& image,
-                std::string& error) {
+bool LoadFlashBackup(DeviceConnection& connection, const fs::path& file,
+                     std::vector<uint8_t>& image, std::string& error) {
     if (!connection.IsConnected()) {
         error = "no frame attached";
         return false;
@@ -281,7 +282,6 @@ bool LoadBackup(DeviceConnection& connection, const fs::path& file, std::vector<
     return true;
 }
 
-// Whether the frame holds the block at address as image has it, read back verified.
 bool FrameHoldsBlock(DeviceConnection& connection, const std::vector<uint8_t>& image,
                      uint32_t address, std::vector<uint8_t>& held) {
     const uint32_t length =
@@ -292,12 +292,20 @@ bool FrameHoldsBlock(DeviceConnection& connection, const std::vector<uint8_t>& i
            std::memcmp(held.data(), image.data() + address, length) == 0;
 }
 
-}  // namespace
+std::vector<uint32_t> RestoreBlockOrder(const std::vector<uint8_t>& image, const DeviceInfo& info) {
+    std::vector<uint32_t> blocks = AlbumBlocks(image, info);
+    const uint32_t ia = static_cast<uint32_t>(std::max(info.indexAddress, 0));
+    // The picture blocks first, the index block last: the frame sees the restored index only
+    // once every picture it lists is in place.
+    std::erase(blocks, ia);
+    blocks.push_back(ia);
+    return blocks;
+}
 
 bool FrameHoldsAlbumOf(DeviceConnection& connection, const fs::path& file) {
     std::vector<uint8_t> image, held;
     std::string error;
-    if (!LoadBackup(connection, file, image, error)) return false;
+    if (!LoadFlashBackup(connection, file, image, error)) return false;
     for (uint32_t address : AlbumBlocks(image, connection.Info()))
         if (!FrameHoldsBlock(connection, image, address, held)) return false;
     return true;
@@ -308,7 +316,7 @@ bool RestoreFlash(DeviceConnection& connection, const fs::path& file, std::strin
     RestoreResult done;
     if (result) *result = done;
     std::vector<uint8_t> image;
-    if (!LoadBackup(connection, file, image, error)) return false;
+    if (!LoadFlashBackup(connection, file, image, error)) return false;
     const DeviceInfo& info = connection.Info();
     const uint32_t flashBytes = info.FlashBytes();
     const uint32_t ia = static_cast<uint32_t>(info.indexAddress);
@@ -318,11 +326,7 @@ bool RestoreFlash(DeviceConnection& connection, const fs::path& file, std::strin
         error = "the frame's index block does not start a 64 KB block; it cannot be restored";
         return false;
     }
-    std::vector<uint32_t> blocks = AlbumBlocks(image, info);
-    // The picture blocks first, the index block last: the frame sees the restored index only
-    // once every picture it lists is in place.
-    std::erase(blocks, ia);
-    blocks.push_back(ia);
+    const std::vector<uint32_t> blocks = RestoreBlockOrder(image, info);
 
     Frontend& fe = connection.Context().frontend;
     fe.SetProgressRange(0, 100);

@@ -52,6 +52,10 @@ std::vector<ListedPicture> ListedPictures(const uint8_t* indexBlock, const Devic
 // and every block a listed picture touches.
 std::vector<uint32_t> AlbumBlocks(const std::vector<uint8_t>& image, const DeviceInfo& info);
 
+// How far the album area of a frame whose index block is indexBlock reaches: past the last
+// picture it lists, or past the index's block, in whole 64 KB blocks within the flash.
+uint32_t AlbumAreaEnd(const uint8_t* indexBlock, const DeviceInfo& info);
+
 // What a synchronize may change of the album the frame holds now, exact: the index's block
 // and the used picture area up to the end of the last picture the frame's own index lists, in
 // whole 64 KB blocks, each read back from the frame and verified, or taken from what the
@@ -68,6 +72,17 @@ bool BackupWholeFlash(DeviceConnection& connection, const std::filesystem::path&
 // Whether the frame holds the album of a backup file of it as the file has it: every block
 // where the file's album lives read back verified and equal.
 bool FrameHoldsAlbumOf(DeviceConnection& connection, const std::filesystem::path& file);
+
+// A backup file of the attached frame, read whole; false with a reason when the file is of
+// another size or another frame's.
+bool LoadFlashBackup(DeviceConnection& connection, const std::filesystem::path& file,
+                     std::vector<uint8_t>& image, std::string& error);
+// The blocks a restore of image looks at, in its order: the album's picture blocks, the
+// index's block last.
+std::vector<uint32_t> RestoreBlockOrder(const std::vector<uint8_t>& image, const DeviceInfo& info);
+// Whether the frame holds the block at address as image has it, read back verified (into held).
+bool FrameHoldsBlock(DeviceConnection& connection, const std::vector<uint8_t>& image,
+                     uint32_t address, std::vector<uint8_t>& held);
 
 struct RestoreResult {
     int blocksCompared = 0;  // the album blocks of the backup read back from the frame

@@ -132,6 +132,7 @@ bool FlashModel::AppendPicture(int k, const uint8_t* data, size_t length) {
     WriteEntry(IndexCopyEntryMutable(k), 1, static_cast<uint32_t>(address),
                static_cast<uint32_t>(len));
     m_records[k] = {1, kStateToWrite, static_cast<int32_t>(address), len};
+    m_records[k].added = true;
     m_totalStoredBytes += len;
     m_freeSpace -= len;
     m_usedEnd += len;
@@ -156,6 +157,7 @@ void FlashModel::Repack(int albumCount) {
                         static_cast<size_t>(record.length));
             record.address = static_cast<int32_t>(target);
             record.state = kStateToWrite;
+            if (!record.added) record.moved = true;
             if (i < kIndexCopyEntries)
                 Put24(IndexCopyEntryMutable(i) + 1, static_cast<uint32_t>(target));
         }

@@ -18,6 +18,10 @@ struct PictureRecord {
     uint8_t state = 0;     // 1 on the device as recorded; 2 to be written by the next synchronize
     int32_t address = 0;
     int32_t length = 0;
+    // Since the last synchronize: added to the album, or moved by a repack while on the frame.
+    // For the write plan; neither reaches the frame.
+    bool added = false;
+    bool moved = false;
 };
 
 inline constexpr uint8_t kStateOnDevice = 1;

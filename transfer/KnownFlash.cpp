@@ -36,7 +36,7 @@ bool KnownFlash::Recall(uint32_t address, uint32_t length, uint8_t* dest) const 
     if (uint64_t{address} + length > m_known.size()) return false;
     const auto first = m_known.begin() + address;
     if (std::find(first, first + length, false) != first + length) return false;
-    std::memcpy(dest, m_bytes.data() + address, length);
+    if (dest) std::memcpy(dest, m_bytes.data() + address, length);
     return true;
 }
 

@@ -17,7 +17,7 @@ class KnownFlash {
     void Learn(uint32_t address, const uint8_t* bytes, uint32_t length);
     // A range whose content is no longer sure (a block being erased and written).
     void Forget(uint32_t address, uint32_t length);
-    // Whether every byte of the range is known; copies them to dest when so.
+    // Whether every byte of the range is known; copies them to dest when so (and dest is set).
     bool Recall(uint32_t address, uint32_t length, uint8_t* dest) const;
 
   private:

@@ -193,6 +193,7 @@ bool Synchronizer::Write() {
                 return false;
             }
             record.state = kStateOnDevice;
+            record.added = record.moved = false;
         }
         fe.SetProgressPos(100 * i / n);
     }
