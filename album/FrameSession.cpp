@@ -305,6 +305,64 @@ bool FrameSession::ReadAlbumAgain() {
     return ReadAlbum();
 }
 
+bool FrameSession::StartRestore(const std::filesystem::path& backup) {
+    if (!m_open || m_worker.Running() || m_removalPending || !m_state.m_bAttached ||
+        !m_connection->IsConnected() || !m_state.m_bReady || m_state.m_bReading ||
+        m_state.m_bBatchAdding)
+        return false;
+    JoinEndedWorker();
+    m_tap->Take();
+    {
+        std::lock_guard lock(m_restoreMutex);
+        m_lastRestore = RestoreReport{};
+    }
+    // What the frame holds changes under the album: the read that follows starts from an empty
+    // album and a fresh model, as a read after a failed one does.
+    const bool wasStopped = m_state.m_bReadStopped;
+    m_state.m_bReadStopped = true;
+    m_folder.Empty();
+    m_list->DeleteAllItems();
+    m_state.m_bModified = false;
+    m_recoveryDue = false;
+    if (m_reader->StartRead(m_worker, [this, backup] { RestoreOnWorker(backup); })) return true;
+    m_state.m_bReadStopped = wasStopped;
+    return false;
+}
+
+void FrameSession::RestoreOnWorker(const std::filesystem::path& backup) {
+    m_connection->ShowTransferWarning();
+    m_tap->SetStatusText(m_language.Tr("RESTORING_TIPS", "Restoring the backup......"));
+    if (m_context->ProgressCtrlOff()) m_tap->ShowProgress(true);
+    RestoreReport report;
+    report.ran = true;
+    report.restored = m_recovery->Restore(backup, report.error, &report.result);
+    m_context->ResetProgress();
+    {
+        std::lock_guard lock(m_restoreMutex);
+        m_lastRestore = report;
+    }
+    const auto fill = [](std::string text, const std::string& one, const std::string& two) {
+        if (auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, one);
+        if (auto at = text.find("%2"); at != std::string::npos) text.replace(at, 2, two);
+        return text;
+    };
+    if (report.restored)
+        m_tap->ShowMessage(fill(m_language.Tr("RESTORE_DONE_TIPS",
+                                              "The backup is back in the frame (%1 of %2 blocks "
+                                              "rewritten)."),
+                                std::to_string(report.result.blocksWritten),
+                                std::to_string(report.result.blocksCompared)));
+    else
+        m_tap->ShowMessage(fill(m_language.Tr("RESTORE_FAIL_TIPS",
+                                              "The backup could not be put back: %1"),
+                                report.error, {}));
+}
+
+FrameSession::RestoreReport FrameSession::LastRestore() const {
+    std::lock_guard lock(m_restoreMutex);
+    return m_lastRestore;
+}
+
 bool FrameSession::StartSynchronize() {
     if (!m_open || !m_connection->IsConnected() || m_worker.Running() || m_removalPending)
         return false;

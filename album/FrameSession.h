@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -131,6 +132,21 @@ class FrameSession {
     // album and reads it from the frame again (waited for). False as ReadAlbum.
     bool ReadAlbumAgain();
 
+    // Puts the backup file of the attached frame back on the worker thread - only the blocks
+    // that differ, each verified, with progress - and then reads the album again from an empty
+    // one (edits not synchronized are dropped). Ends as a read does ("FinishThread" or
+    // "TransferFailed"); how the restore went is said through the Frontend first and kept in
+    // LastRestore. False when it could not start: not ready, reading, a batch or a worker
+    // running, or no frame.
+    bool StartRestore(const std::filesystem::path& backup);
+    struct RestoreReport {
+        bool ran = false;
+        bool restored = false;
+        RestoreResult result;
+        std::string error;
+    };
+    RestoreReport LastRestore() const;
+
     // The Synchronize command (1001) without waiting; its end is "FinishThread" or
     // "TransferFailed". False when nothing was started (the guards, or a read-only album,
     // which is refused with its message).
@@ -220,6 +236,9 @@ class FrameSession {
     TransferWorker m_worker;
     bool m_open = false;
     bool m_removalPending = false;
+    void RestoreOnWorker(const std::filesystem::path& backup);
+    mutable std::mutex m_restoreMutex;
+    RestoreReport m_lastRestore;
     // Held from Open to Close: one session at a time works in a work root, since the start-up
     // and the close empty its album folder.
     int m_workRootLock = -1;

@@ -184,6 +184,18 @@ void Dialogs::SetNextSaveFile(std::optional<QString> typedName, QString nameFilt
     s.saveFiles.emplace_back(std::move(typedName), std::move(nameFilter));
 }
 
+bool Dialogs::IsScripted() {
+    Script& s = Scripted();
+    QMutexLocker lock(&s.mutex);
+    return s.scripted;
+}
+
+void Dialogs::Record(const QString& shown) {
+    Script& s = Scripted();
+    QMutexLocker lock(&s.mutex);
+    s.shown << shown;
+}
+
 QStringList Dialogs::TakeShown() {
     Script& s = Scripted();
     QMutexLocker lock(&s.mutex);

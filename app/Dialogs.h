@@ -44,6 +44,9 @@ class Dialogs {
     static void SetNextAnswer(QMessageBox::StandardButton answer);
     static void SetNextFolder(std::optional<QString> folder);
     static void SetNextSaveFile(std::optional<QString> typedName, QString nameFilter = {});
+    static bool IsScripted();
+    // Adds a text to what the script records as shown (for the program's other dialogs).
+    static void Record(const QString& shown);
     // "title|text" of each box, the title of each chooser; taken and cleared.
     static QStringList TakeShown();
 };
