@@ -284,7 +284,7 @@ class SoakSession {
 };
 
 TEST(FaultSoak, SeededSessionsOfEditsUnderRandomFaultsLoseNothing) {
-    const long sessions = EnvNumber("FRAMEWISE_SOAK_SESSIONS", 40);
+    const long sessions = EnvNumber("FRAMEWISE_SOAK_SESSIONS", kSanitizedBuild ? 6 : 40);
     KeepTemporaryFilesInMemory();
     const long first = EnvNumber("FRAMEWISE_SOAK_SEED", 1);
     Tally tally;

@@ -39,6 +39,14 @@ inline long EnvNumber(const char* name, long fallback) {
     return end && *end == '\0' ? value : fallback;
 }
 
+// Under AddressSanitizer every run is several times slower, and the plain build has already
+// tried every cut and seed: the sanitizer's pass looks at a slice (a smaller default).
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kSanitizedBuild = true;
+#else
+inline constexpr bool kSanitizedBuild = false;
+#endif
+
 // Keeps the runs' frame images and backups in memory where /dev/shm is at hand: the simulated
 // flash syncs every erase and program to its file, and thousands of cut-short runs must not
 // wait for a disk.
