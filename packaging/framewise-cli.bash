@@ -51,6 +51,7 @@ _framewise_cli()
         encode) options="--jfif --quality --flags" ;;
         info) options="--json" ;;
         pull) options="--format" ;;
+        restore) options="--unfinished" ;;
         move)
             if ((COMP_CWORD == i + 2)); then
                 COMPREPLY=($(compgen -W "up down" -- "$cur"))
