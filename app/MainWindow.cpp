@@ -143,7 +143,11 @@ void MainWindow::LayoutMainWindow() {
     setFixedSize(m_geometry.window.size() - frame);
     m_controls->Place(m_geometry);
     m_laidOut = true;
+    // The frame is attached, and a quick read may have finished, while the window was still
+    // opening: the status bar made for the laid-out window keeps what the old one said.
+    const QString status = m_status ? m_status->StatusText() : QString();
     CreateStatusBar();
+    SetStatusText(status);
 }
 
 // ---- Texts ----

@@ -26,7 +26,10 @@ SingleInstance::~SingleInstance() {
 QString SingleInstance::DefaultName() {
     QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
     if (base.isEmpty()) base = QStringLiteral("framewise");
-    const QString name = base + QLatin1Char('-') + QString::number(::getuid());
+    // ".instance": without a runtime folder the socket lands in the temp folder, where the
+    // work root "<base>-<uid>" already is.
+    const QString name =
+        base + QLatin1Char('-') + QString::number(::getuid()) + QStringLiteral(".instance");
     // The runtime folder is private to the user; elsewhere the socket lands in the shared
     // temp folder, where only the user may reach it.
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");

@@ -22,7 +22,7 @@ class SingleInstance : public QObject {
     explicit SingleInstance(QString name, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // "<executable base name>-<uid>", placed in the user's private runtime folder when
+    // "<executable base name>-<uid>.instance", placed in the user's private runtime folder when
     // there is one.
     static QString DefaultName();
 

@@ -9,6 +9,7 @@
 #include "app/AppOptions.h"
 #include "app/Program.h"
 #include "app/SingleInstance.h"
+#include "codec/JpegDecoder.h"
 
 using namespace framewise;
 
@@ -56,6 +57,8 @@ int main(int argc, char** argv) {
         return kAppExitOk;
     }
 
+    // The decoder's sampling name lines are for a terminal run of the command line.
+    JpegDecoder::SetSamplingNameOutput(nullptr);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("framewise"));
     QApplication::setApplicationVersion(QStringLiteral(FRAMEWISE_VERSION));

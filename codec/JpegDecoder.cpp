@@ -1,6 +1,7 @@
 #include "codec/JpegDecoder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -135,6 +136,14 @@ bool ReadStreamSize(const std::filesystem::path& stream, int& width, int& height
     uint8_t head[4];
     if (!f.read(reinterpret_cast<char*>(head), 4)) return false;
     return ReadStreamSize(head, 4, width, height);
+}
+
+namespace {
+std::atomic<std::FILE*> g_samplingNameOutput{stdout};
+}  // namespace
+
+void JpegDecoder::SetSamplingNameOutput(std::FILE* out) {
+    g_samplingNameOutput.store(out);
 }
 
 const char* SamplingName(int samplingMode) {
@@ -450,9 +459,11 @@ bool JpegDecoder::decodeToBitmap(const std::filesystem::path& stream,
     }
     DecodedPicture picture;
     if (!decode(data.data(), data.size(), lcdWidth, lcdHeight, picture)) return false;
-    std::fputs(SamplingName(picture.samplingMode), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    if (std::FILE* out = g_samplingNameOutput.load()) {
+        std::fputs(SamplingName(picture.samplingMode), out);
+        std::fputc('\n', out);
+        std::fflush(out);
+    }
 
     // The album picture file: bottom-up rows, padded to 4 bytes, resolution 300.
     const int stride = BmpRowStride(picture.width);

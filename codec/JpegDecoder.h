@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <vector>
 
@@ -27,6 +28,10 @@ const char* SamplingName(int samplingMode);
 
 class JpegDecoder {
   public:
+    // Where decodeToBitmap writes its sampling name lines, for every decoder of the process:
+    // standard output unless changed; null writes none. A desktop window has no console to
+    // write them to: it turns them off rather than fill the terminal it was started from.
+    static void SetSamplingNameOutput(std::FILE* out);
     // Decodes the stream file into a 24-bit bitmap file (resolution 300) and writes the
     // sampling name line on standard output. False, with nothing written, when the file
     // cannot be read, its header declares another size than the LCD's, or the stream is

@@ -81,7 +81,11 @@ void MainWindowTest::opensAnimatedThenLaysOutOnce() {
     }
     QVERIFY(opening->Finished());
     QVERIFY(!window.LaidOut());  // the layout waits for the first paint after the growth
+    // What the status line said while the window opened (a read that finished meanwhile)
+    // is still there after the layout.
+    window.SetStatusText(QStringLiteral("Reading Finished!"));
     QTRY_VERIFY(window.LaidOut());
+    QCOMPARE(window.Status()->StatusText(), QStringLiteral("Reading Finished!"));
     // The whole window, frame included, covers the screen; the client is what the frame
     // leaves of it.
     QCOMPARE(window.frameGeometry().size(), QSize(799, 600));

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QProcess>
 #include <QtTest>
-
 #include <cstring>
 
 #include "TempDir.h"
@@ -48,6 +47,29 @@ void StartupTest::secondInstanceRaisesTheFirst() {
     QCOMPARE(second.Claim(), SingleInstance::Role::Secondary);
     QVERIFY(raised.wait(5000) || raised.count() == 1);
     QCOMPARE(raised.count(), 1);
+
+    // Without a runtime folder the default name lives in the temp folder, beside the work
+    // root the running program has made there: the two must not collide.
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR"), tmp = qgetenv("TMPDIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", QByteArray::fromStdString(dir.path().string()));
+    const QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    std::filesystem::create_directory(dir /
+                                      (base.toStdString() + "-" + std::to_string(::getuid())));
+    {
+        SingleInstance running(SingleInstance::DefaultName());
+        QCOMPARE(running.Claim(), SingleInstance::Role::Primary);
+        SingleInstance again(SingleInstance::DefaultName());
+        QCOMPARE(again.Claim(), SingleInstance::Role::Secondary);
+    }
+    if (runtime.isNull())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", runtime);
+    if (tmp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", tmp);
 }
 
 void StartupTest::socketLeftByACrashIsTakenOver() {
@@ -75,7 +97,7 @@ void StartupTest::secondProgramStartRaisesTheFirstAndEnds() {
     test::TempDir runtime;
     std::filesystem::permissions(runtime.path(), std::filesystem::perms::owner_all);
     const QString name = QString::fromStdString(
-        (runtime / ("framewise-" + std::to_string(::getuid()))).string());
+        (runtime / ("framewise-" + std::to_string(::getuid()) + ".instance")).string());
     SingleInstance first(name);
     QCOMPARE(first.Claim(), SingleInstance::Role::Primary);
     QSignalSpy raised(&first, &SingleInstance::RaiseRequested);
@@ -117,6 +139,7 @@ void StartupTest::sessionOpensUnderTheWindow() {
     AppOptions options;
     options.simulateImage = dir / "frame.img";
     options.workRoot = dir / "work";
+    options.backupRoot = dir / "backups";
     options.dataFolder = std::filesystem::path(FRAMEWISE_SOURCE_DIR) / "data";
 
     MainWindow window;

@@ -81,6 +81,15 @@ TEST(JpegDecoder, BitmapFileAndSamplingLine) {
     ASSERT_TRUE(dec.decode(s.data(), s.size(), w, h, pic));
     EXPECT_EQ(0, std::memcmp(&bmp[54 + (h - 1) * 392], pic.bgr.data(), 390));
 
+    // The window turns the lines off; the bitmap is written all the same.
+    JpegDecoder::SetSamplingNameOutput(nullptr);
+    ::testing::internal::CaptureStdout();
+    fs::remove(dir / "s.bmp");
+    EXPECT_TRUE(dec.decodeToBitmap(dir / "s.dpf", dir / "s.bmp", w, h));
+    JpegDecoder::SetSamplingNameOutput(stdout);
+    EXPECT_EQ("", ::testing::internal::GetCapturedStdout());
+    EXPECT_EQ(bmp, test::FileBytes(dir / "s.bmp"));
+
     // A header declaring 128 x 160 on a 128 x 128 device: refused, nothing written.
     auto other = EncodeStream(128, 160, 0, 80, PhotoLike(128, 160));
     WriteFile(dir / "o.dpf", other);
