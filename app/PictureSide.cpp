@@ -122,7 +122,11 @@ void PictureSide::SetQuality(int quality) {
 void PictureSide::RelabelQuality() {
     if (!m_qualityLabel) return;
     const std::string text = m_qualityLabel->text().toStdString();
-    m_qualityLabel->setText(Q(QualityLabelText(text, m_workbench.Adder().JpgQuality())));
+    const QString label = Q(QualityLabelText(text, m_workbench.Adder().JpgQuality()));
+    m_qualityLabel->setText(label);
+    // The label's narrow place cuts the number off; the pointer over either shows it whole.
+    m_qualityLabel->setToolTip(label);
+    if (m_slider) m_slider->setToolTip(label);
 }
 
 // ---- Commands ----
