@@ -3,6 +3,7 @@
 #include "album/FrameSession.h"
 #include "app/GuiFrontend.h"
 #include "app/MainWindow.h"
+#include "app/QtTranslations.h"
 #include "app/ShellActions.h"
 #include "config/ControlIds.h"
 
@@ -18,6 +19,8 @@ std::optional<int> OpenSession(ProgramParts& parts, const AppOptions& options) {
         parts.frontend.ShowMessage("Framewise cannot start: " + error);
         return kAppExitFailure;
     }
+    // From the first message box on, Qt's own texts speak the chosen language.
+    ApplyQtTranslations(parts.session.GetLanguage().CurrentName());
     if (!parts.session.DevicePresent()) {
         Language& language = parts.session.GetLanguage();
         parts.window.ShowConnection(false);

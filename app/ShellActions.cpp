@@ -2,6 +2,7 @@
 
 #include "album/FrameSession.h"
 #include "app/MainWindow.h"
+#include "app/QtTranslations.h"
 #include "config/LanguageUi.h"
 #include "config/Settings.h"
 
@@ -33,6 +34,8 @@ void ShellActions::SwitchLanguage(int commandId) {
         ApplyLanguage(commandId, m_session.GetLanguage(), m_session.GetSettings(),
                       CurrentCaptionState(), m_shell.title.toStdString(), m_frontend);
     m_window.ApplyLanguageSwitch(change);
+    // Qt's own texts (dialogs, Yes/No) follow the language the window now speaks.
+    ApplyQtTranslations(m_session.GetLanguage().CurrentName());
 }
 
 AboutTexts ShellActions::About() {
