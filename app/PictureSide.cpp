@@ -16,6 +16,7 @@
 #include "album/FrameSession.h"
 #include "app/ControlFactory.h"
 #include "app/MainWindow.h"
+#include "app/PictureSideHooks.h"
 #include "app/WindowEvents.h"
 #include "config/ControlIds.h"
 #include "config/EventNames.h"
@@ -52,13 +53,8 @@ PictureSide::PictureSide(MainWindow& window, Workbench& workbench, Frontend& fro
     canvas.SetButtonFace(window.palette().color(QPalette::Button));
     // InvalidatePreview: the box is cleared, and the frame image drawn again once the work
     // under way (a rebuild) is done, as a repaint posts it.
-    canvas.SetInvalidateHandler([this] {
-        m_preview->update();
-        m_frontend.PostEvent(events::kPaintFromForCutBmp);
-    });
+    canvas.SetInvalidateHandler([this] { InvalidatePreview(); });
     workbench.SetRebuiltHandler([this] { OnRebuilt(); });
-    workbench.Adder().SetEnableControls(
-        [this](bool enable) { m_window.SetDisabled(DisableReason::Batch, !enable); });
 
     m_stop = factory::MakeImageButton(&window, QStringLiteral("Stop"));
     m_stop->setObjectName(QStringLiteral("StopBatch"));
@@ -83,11 +79,25 @@ PictureSide::~PictureSide() {
     if (m_preview) m_preview->SetInput(nullptr);
 }
 
-void PictureSide::InstallEventHandlers(EventTable& events) {
-    events.On(events::kReceivePic, [this](long) { OnReceivePic(); });
-    events.On(events::kProcessFinish, [this](long) { OnProcessFinish(); });
-    events.On(events::kPaintFromOriginPic, [this](long) { OnPaintFromOriginPic(); });
-    events.On(events::kPaintFromForCutBmp, [this](long) { OnPaintFromForCutBmp(); });
+void PictureSide::FillHooks(PictureSideHooks& hooks) {
+    hooks.add = [this] { Add(); };
+    hooks.zoomIn = [this] { ZoomIn(); };
+    hooks.zoomOut = [this] { ZoomOut(); };
+    hooks.toggleRect = [this] { ToggleRect(); };
+    hooks.rotateLeft = [this] { RotateLeft(); };
+    hooks.rotateRight = [this] { RotateRight(); };
+    hooks.receivePic = [this] { OnReceivePic(); };
+    hooks.processFinish = [this] { OnProcessFinish(); };
+    hooks.paintFromOriginPic = [this] { OnPaintFromOriginPic(); };
+    hooks.paintFromForCutBmp = [this] { OnPaintFromForCutBmp(); };
+    hooks.lastFolderPicture = [this] { return m_lastFolderPicture; };
+    hooks.showAfterAlbumEmptied = [this](const std::string& path) { ShowAfterAlbumEmptied(path); };
+    RunBefore(hooks.frameArrived, [this] { ClearPreview(); });
+    RunBefore(hooks.frameAttached, [this] { Attached(); });
+    hooks.albumItemClicked = [this](const std::vector<int>& selected) { ShowAlbumItem(selected); };
+    hooks.beforeAlbumEdit = [this] { BeforeAlbumEdit(); };
+    hooks.afterAlbumEdit = [this] { AfterAlbumEdit(); };
+    hooks.languageApplied = [this] { RelabelQuality(); };
 }
 
 // ---- Start-up and attach ----
@@ -103,7 +113,6 @@ bool PictureSide::CheckDisplay(std::optional<int> bitsPerPixel) {
 }
 
 void PictureSide::Attached() {
-    m_workbench.Attached();
     if (m_slider) {
         m_slider->setValue(m_workbench.Adder().JpgQuality());
         m_slider->setEnabled(true);
@@ -224,15 +233,29 @@ void PictureSide::AfterAlbumEdit() {
 }
 
 void PictureSide::AfterDelete(const DeleteOutcome& outcome) {
-    if (!outcome.emptiedAlbum) return;
+    if (outcome.emptiedAlbum) ShowAfterAlbumEmptied(outcome.previewPath);
+}
+
+void PictureSide::ShowAfterAlbumEmptied(const std::string& path) {
     PreviewCanvas& canvas = m_workbench.Canvas();
-    canvas.m_strSourcePath = outcome.previewPath;
-    if (!outcome.previewPath.empty()) {
+    canvas.m_strSourcePath = path;
+    if (!path.empty()) {
         canvas.m_bReloadCut = true;
-        canvas.ShowPicture(outcome.previewPath);
+        canvas.ShowPicture(path);
     }
     Redraw();
     SyncButtons();
+}
+
+void PictureSide::ClearPreview() {
+    m_workbench.Canvas().m_strSourcePath.clear();
+    m_preview->ShowPlan({});
+    SyncButtons();
+}
+
+void PictureSide::InvalidatePreview() {
+    m_preview->update();
+    m_frontend.PostEvent(events::kPaintFromForCutBmp);
 }
 
 // ---- The batch ----

@@ -20,11 +20,11 @@ class QSlider;
 
 namespace framewise {
 
-class EventTable;
 class Frontend;
 class MainWindow;
 class Workbench;
 struct DeleteOutcome;
+struct PictureSideHooks;
 
 class PictureSide : public QObject, private PreviewInput {
     Q_OBJECT
@@ -33,14 +33,16 @@ class PictureSide : public QObject, private PreviewInput {
     PictureSide(MainWindow& window, Workbench& workbench, Frontend& frontend);
     ~PictureSide() override;
 
-    // "ReceivePic", "ProcessFinish", "PaintFromOriginPic" and "paintfromforcutbmp".
-    void InstallEventHandlers(EventTable& events);
+    // Its commands, its events ("ReceivePic", "ProcessFinish", "PaintFromOriginPic",
+    // "paintfromforcutbmp"), the album list's click and edits, attach and arrival, as the
+    // program's wiring calls them.
+    void FillHooks(PictureSideHooks& hooks);
 
     // The display colour-depth check (start-up): false after SYSTEMCOLOR_TIPS, when the
     // program must end with exit code 0. bitsPerPixel: the primary screen's when not given.
     bool CheckDisplay(std::optional<int> bitsPerPixel = std::nullopt);
-    // After each attach: the workbench takes the frame's LCD and quality; the quality slider
-    // and its label show that quality.
+    // After each attach (once the workbench has taken the frame's LCD and quality): the
+    // quality slider and its label show that quality.
     void Attached();
 
     // The commands (buttons 1019, 1004, 1008, 1012, 1023, 1011 and their accelerators).
@@ -74,6 +76,12 @@ class PictureSide : public QObject, private PreviewInput {
     void AfterAlbumEdit();
     // Delete that emptied the album shows the last folder picture, or an empty preview.
     void AfterDelete(const DeleteOutcome& outcome);
+    void ShowAfterAlbumEmptied(const std::string& path);
+    // No picture in the preview (a frame arrived; the folder changed).
+    void ClearPreview();
+    // InvalidatePreview: the box cleared now, the frame image drawn again once the work under
+    // way (a rebuild, the thumbnail run) is done, as a repaint posts it.
+    void InvalidatePreview();
 
     // The quality label again, after a language switch has re-captioned it.
     void RelabelQuality();

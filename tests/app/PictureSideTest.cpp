@@ -6,9 +6,11 @@
 #include <QLabel>
 #include <QSlider>
 #include <QtTest>
+#include <fstream>
 
 #include "PictureWindow.h"
-#include "album/AlbumCommands.h"
+#include "browser/FolderBrowser.h"
+#include "browser/FolderTreeCtrl.h"
 #include "picture/ImagePsnr.h"
 
 using namespace framewise;
@@ -58,12 +60,13 @@ class PictureSideTest : public QObject {
     void aBatchIsStoppedAndIgnoresCtrlRight();
     void albumClickFollowsTheRenumberedPicture();
     void qualitySliderAndDisplayDepth();
+    void folderBrowserFeedsThePreviewAndAdd();
 
   private:
     // Shows a photo as the user first can: dropped (which adds it), then its album item clicked.
     void Load(PictureWindow& w, const std::string& photo) {
         QVERIFY(w.DropAndWait({photo}));
-        w.side->ShowAlbumItem({w.Count() - 1});
+        QVERIFY(w.ClickAlbumItem(w.Count() - 1));
         QVERIFY(w.Canvas().PictureLoaded());
     }
     std::vector<std::string> m_photos;
@@ -154,8 +157,9 @@ void PictureSideTest::zoomRectAndRotateFromTheKeys() {
     QWidget* in = w.Get(kIdZoomIn);
     QWidget* out = w.Get(kIdZoomOut);
     // Nothing loaded: Rect/Clear does nothing, there is nothing to zoom.
+    const QString caption = rect->text();
     Keys(w, Qt::Key_R, Qt::ControlModifier);
-    QCOMPARE(rect->text(), QStringLiteral("Rect"));
+    QCOMPARE(rect->text(), caption);
     QVERIFY(!in->isEnabled() && !out->isEnabled());
 
     w.side->ShowFolderPicture(m_photos[2]);
@@ -209,9 +213,9 @@ void PictureSideTest::portraitAfterLandscapeStoresNoFrameRow() {
     PictureWindow w;
     const std::string landscape = m_photos[3], portrait = m_photos[12 + 3];
     QVERIFY(w.DropAndWait({landscape, portrait}));  // the batch adds both
-    w.side->ShowAlbumItem({0});
+    QVERIFY(w.ClickAlbumItem(0));
     QTest::mouseClick(w.Get(kIdAdd), Qt::LeftButton);
-    w.side->ShowAlbumItem({1});
+    QVERIFY(w.ClickAlbumItem(1));
     QTest::mouseClick(w.Get(kIdAdd), Qt::LeftButton);
     QCOMPARE(w.Count(), 4);
     // A row or column of the frame's colour stands out from its neighbour in a photo.
@@ -318,25 +322,22 @@ void PictureSideTest::albumClickFollowsTheRenumberedPicture() {
     QVERIFY(w.DropAndWait({m_photos[4], m_photos[5]}));
     // Single Adds: their album items show the album files themselves.
     for (int i : {0, 1}) {
-        w.side->ShowAlbumItem({i});
+        QVERIFY(w.ClickAlbumItem(i));
         QTest::mouseClick(w.Get(kIdAdd), Qt::LeftButton);
     }
     QCOMPARE(w.Count(), 4);
-    w.side->ShowAlbumItem({3});
+    QVERIFY(w.ClickAlbumItem(3));
     PreviewCanvas& canvas = w.Canvas();
     QCOMPARE(canvas.m_strSourcePath, w.session.Folder().FilePath(4).string());
     const QImage shown = canvas.WorkingBitmap();
 
-    AlbumCommands commands(w.session.Folder(), w.session.List(), w.session.Connection().Model(),
-                           w.State(), w.frontend, w.session.GetLanguage(), {});
+    // The window's Delete on a selection the program makes (no click, so the preview stays).
     auto deleteItems = [&](std::vector<int> items) {
         w.session.List().ClearSelection();
         for (int i : items) w.session.List().SetItemSelected(i, true);
+        QCoreApplication::processEvents();
         Dialogs::SetNextAnswer(QMessageBox::Yes);
-        w.side->BeforeAlbumEdit();
-        const DeleteOutcome outcome = commands.DeleteSelected(w.side->LastFolderPicture());
-        w.side->AfterAlbumEdit();
-        w.side->AfterDelete(outcome);
+        QTest::mouseClick(w.Get(kIdDelete), Qt::LeftButton);
     };
     // Picture 1 goes: the shown picture is now 0003.bmp, and a rebuild loads that one.
     deleteItems({0});
@@ -383,6 +384,86 @@ void PictureSideTest::qualitySliderAndDisplayDepth() {
     const QStringList shown = Dialogs::TakeShown();
     QCOMPARE(shown.size(), 1);
     QVERIFY(shown.front().contains(QStringLiteral("less than 16 bit")));
+}
+
+namespace {
+
+// Clicks folder picture row, with Ctrl added to the selection.
+void ClickFolderPicture(QListWidget* list, int row, Qt::KeyboardModifiers modifiers = {}) {
+    const QRect r = list->visualItemRect(list->item(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, r.center());
+}
+
+}  // namespace
+
+void PictureSideTest::folderBrowserFeedsThePreviewAndAdd() {
+    // A folder of real photographs on the Desktop, and a file that only looks like one.
+    test::TempDir desk;
+    std::filesystem::create_directories(desk / "photos" / ".hidden");
+    std::vector<std::string> photos = RealPhotos(desk / "photos", 4);
+    QVERIFY(photos.size() == 4);
+    {
+        std::ofstream broken(desk / "photos" / "photo102a.jpg");
+        broken << "not a picture";
+    }
+    PictureWindow w;
+    auto* tree = w.Get<FolderTreeCtrl>(kIdFolderTree);
+    auto* list = w.Get<FolderPictureList>(kIdFolderPictureList);
+    QVERIFY(tree && list);
+    QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("My Computer"));
+    tree->SetSpecialFolders(QString::fromStdString(desk.path().string()),
+                            QString::fromStdString(desk.path().string()));
+    tree->populateRoots();
+    tree->expandItem(tree->desktopItem());
+    QCOMPARE(tree->desktopItem()->childCount(), 1);  // the hidden folder is not shown
+    QTreeWidgetItem* folder = tree->desktopItem()->child(0);
+    QCOMPARE(folder->text(0), QStringLiteral("photos"));
+
+    // Expanding the folder fills the list with its thumbnails (the broken file leaves no gap)
+    // while the tree and the list wait for the run.
+    tree->expandItem(folder);
+    QTRY_VERIFY(w.window.Enabling().Holds(DisableReason::Thumbnails) || list->count() == 4);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.browser->Browser().RunActive() && list->count() == 4, 20000);
+    QTRY_VERIFY(tree->isEnabled() && list->isEnabled());
+    QCOMPARE(list->item(2)->text(), QStringLiteral("photo102.jpg"));
+    // The grid as the frame's start-up file sets it.
+    const ThumbnailKeys& keys = w.session.Connection().Thumbnails();
+    const ThumbnailGeometry grid = SaneThumbnailGeometry(keys.sThumbWidth, keys.sThumbColumn);
+    QCOMPARE(list->Geometry().side, grid.side);
+    QCOMPARE(list->ItemPosition(3), QPoint((3 % grid.columns) * (grid.side + 35),
+                                           (3 / grid.columns) * (grid.side + 60)));
+    QVERIFY(std::filesystem::exists(w.session.Paths().thumbFolder));
+
+    // One picture clicked: the preview shows it, the zoom and rotate buttons come on.
+    ClickFolderPicture(list, 1);
+    QCOMPARE(w.Canvas().m_strSourcePath, photos[1]);
+    QVERIFY(w.Preview().Plan().drawPicture);
+    for (int id : {kIdZoomIn, kIdRotateLeft, kIdRotateRight}) QVERIFY(w.Get(id)->isEnabled());
+    QTest::mouseClick(w.Get(kIdRotateRight), Qt::LeftButton);
+    QTest::mouseClick(w.Get(kIdAdd), Qt::LeftButton);
+    QCOMPARE(w.Count(), 1);
+    const std::vector<std::string> single = w.session.Folder().SourcePathList();
+    // Add moved the folder selection on to the next picture, which the preview shows.
+    QCOMPARE(w.Canvas().m_strSourcePath, photos[2]);
+    QVERIFY(list->item(2)->isSelected() && !list->item(1)->isSelected());
+
+    // Two selected: zoom and rotate go off; Add runs the batch over both, in list order.
+    ClickFolderPicture(list, 0);
+    ClickFolderPicture(list, 3, Qt::ControlModifier);
+    for (int id : {kIdZoomIn, kIdZoomOut, kIdRotateLeft, kIdRotateRight})
+        QVERIFY(!w.Get(id)->isEnabled());
+    w.finishedBefore = w.finishes;
+    QTest::mouseClick(w.Get(kIdAdd), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(w.finishes > w.finishedBefore, 30000);
+    // The single Add's album item stands for its own file; the batch's for their photos.
+    QCOMPARE(w.session.Folder().SourcePathList(),
+             (std::vector<std::string>{single[0], photos[0], photos[3]}));
+    QVERIFY(!w.Get(kIdRotateLeft)->isEnabled());
+    QVERIFY(Dialogs::TakeShown().isEmpty());
+
+    // Collapsing the folder forgets its pictures.
+    tree->collapseItem(folder);
+    QCOMPARE(list->count(), 0);
 }
 
 QTEST_MAIN(PictureSideTest)

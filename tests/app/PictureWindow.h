@@ -1,11 +1,12 @@
-// The real main window with its picture side over a frame session on a simulated frame, for
-// the Qt Tests of the preview, the picture commands and the batch; and real photographs (the
+// The real program with its main window on a simulated frame, for the Qt Tests of the
+// preview, the picture commands, the batch and the folder browser; and real photographs (the
 // nature pictures of Debian's mate-backgrounds) cut into as many distinct photos as a test needs.
 #pragma once
 
 #include <QDir>
 #include <QImage>
 #include <QImageReader>
+#include <QListWidget>
 #include <QtTest>
 
 #include <filesystem>
@@ -15,11 +16,13 @@
 
 #include "TempDir.h"
 #include "album/FrameSession.h"
+#include "app/BrowserSide.h"
+#include "app/ControlEnabling.h"
 #include "app/Dialogs.h"
 #include "app/GuiFrontend.h"
 #include "app/MainWindow.h"
 #include "app/PictureSide.h"
-#include "app/WindowActions.h"
+#include "app/Program.h"
 #include "config/ControlIds.h"
 #include "config/EventNames.h"
 #include "device/FrameImage.h"
@@ -67,65 +70,44 @@ inline std::vector<std::string> RealPhotos(const std::filesystem::path& folder, 
     return photos;
 }
 
-// The window's commands as the program's wiring hands them to the picture side.
-class PictureActions : public WindowActions {
-  public:
-    explicit PictureActions(PictureSide& side) : m_side(side) {}
-    void Add() override { m_side.Add(); }
-    void ZoomIn() override { m_side.ZoomIn(); }
-    void ZoomOut() override { m_side.ZoomOut(); }
-    void ToggleRect() override { m_side.ToggleRect(); }
-    void RotateLeft() override { m_side.RotateLeft(); }
-    void RotateRight() override { m_side.RotateRight(); }
-    void FilesDropped(const std::vector<std::string>& queue) override {
-        m_side.FilesDropped(queue);
-    }
-
-  private:
-    PictureSide& m_side;
-};
-
-// The window at 1024 x 768, laid out and shown, its frame attached and its (empty) album read.
-// Message boxes are answered by the dialogs' script (OK, and No to questions).
+// The whole program over a fresh simulated frame (1024 x 768), its empty album read; message
+// boxes answered by the dialogs' script (OK, and No to questions).
 struct PictureWindow {
-    explicit PictureWindow(FrameImageOptions options = {}) {
-        Dialogs::SetScripted(true);
-        std::string error;
-        if (!CreateFrameImage(image, options, error)) qFatal("frame image: %s", error.c_str());
-        FrameSessionOptions o;
-        o.workRoot = dir / "work";
-        o.simulateImage = image;
-        o.dataFolder = std::filesystem::path(FRAMEWISE_SOURCE_DIR) / "data";
-        if (!session.Open(o, error)) qFatal("session: %s", error.c_str());
-        session.Simulated()->SetBusyPolls(0);
-        // The workbench takes the session's work paths: made once the session is open.
-        bench = std::make_unique<Workbench>(session, frontend);
-        side = std::make_unique<PictureSide>(window, *bench, frontend);
-        actions = std::make_unique<PictureActions>(*side);
-        window.SetCore(session.State(), session.GetLanguage(), frontend);
-        side->InstallEventHandlers(window.Events());
-        // Counts the batches that finished, after the picture side's own handler.
-        window.Events().On(events::kProcessFinish, [this](long) {
-            side->OnProcessFinish();
-            ++finishes;
-        });
-        window.SetActions(actions.get());
+    explicit PictureWindow(FrameImageOptions options = {})
+        : made(MakeImage(image, options)),
+          program(std::make_unique<Program>(Options(dir.path(), image))),
+          window(program->Window()),
+          frontend(program->Gui()),
+          session(program->Session()) {
         window.SetScreenSize(QSize(1024, 768));
-        window.LayoutMainWindow();
-        window.show();
+        if (!made || program->Start()) qFatal("the program did not start");
+        bench = &program->Bench();
+        side = &program->Pictures();
+        browser = &program->Browser();
+        if (!QTest::qWaitFor([this] { return ReadEnded() && window.LaidOut(); }, 20000))
+            qFatal("the simulated frame was not read");
+        session.Simulated()->SetBusyPolls(0);
+        // Counts the batches that finished, after the picture side's own handler.
+        auto finish = program->Hooks().processFinish;
+        program->Hooks().processFinish = [this, finish] {
+            finish();
+            ++finishes;
+        };
         window.activateWindow();
-        if (!session.AttachAndRead()) qFatal("the simulated frame was not read");
-        side->Attached();
         QCoreApplication::processEvents();
         Dialogs::TakeShown();
     }
     ~PictureWindow() {
         // No batch step may be left waiting on a window that is going away.
-        frontend.Close();
-        window.SetActions(nullptr);
+        program->Shutdown();
         Dialogs::SetScripted(false);
     }
 
+    bool ReadEnded() {
+        const AppState& s = session.State();
+        return s.m_bAlbumRead && s.m_bReady && !session.Worker().Running() &&
+               !window.Enabling().Holds(DisableReason::Transfer);
+    }
     template <typename T = QWidget>
     T* Get(int id) {
         return window.findChild<T*>(QString::number(id));
@@ -140,6 +122,15 @@ struct PictureWindow {
     QPoint FrameCentre() {
         const Rect& f = Canvas().Crop().m_rcCrop;
         return At({(f.left + f.right) / 2, (f.top + f.bottom) / 2});
+    }
+    // Clicks album item row (from 0) as the user does, once the list shows it; with Ctrl, adds
+    // it to the selection.
+    bool ClickAlbumItem(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QListWidget* list = window.Controls().AlbumList();
+        if (!QTest::qWaitFor([&] { return list->count() > row; }, 5000)) return false;
+        const QRect r = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, r.center());
+        return true;
     }
     // Drops files on the window as the desktop does; answers once the batch has finished.
     bool DropAndWait(const std::vector<std::string>& files, int timeoutMs = 60000) {
@@ -163,14 +154,30 @@ struct PictureWindow {
         return QImage(QString::fromStdString(session.Folder().FilePath(n).string()));
     }
 
+    static bool MakeImage(const std::filesystem::path& image, const FrameImageOptions& options) {
+        Dialogs::SetScripted(true);
+        std::string error;
+        return CreateFrameImage(image, options, error);
+    }
+    static AppOptions Options(const std::filesystem::path& dir, const std::filesystem::path& image) {
+        AppOptions o;
+        o.simulateImage = image;
+        o.workRoot = dir / "work";
+        o.backupRoot = dir / "backups";
+        o.dataFolder = std::filesystem::path(FRAMEWISE_SOURCE_DIR) / "data";
+        return o;
+    }
+
     TempDir dir;
     std::filesystem::path image = dir / "frame.img";
-    MainWindow window;
-    GuiFrontend frontend{window};
-    FrameSession session{frontend};
-    std::unique_ptr<Workbench> bench;
-    std::unique_ptr<PictureSide> side;
-    std::unique_ptr<PictureActions> actions;
+    bool made;
+    std::unique_ptr<Program> program;
+    MainWindow& window;
+    GuiFrontend& frontend;
+    FrameSession& session;
+    Workbench* bench = nullptr;
+    PictureSide* side = nullptr;
+    BrowserSide* browser = nullptr;
     int finishes = 0;
     int finishedBefore = 0;
 };
