@@ -242,9 +242,19 @@ void PictureSideTest::droppedPhotosAreAddedInOrderWithTheQualityLoop() {
             sawBatchState |= !w.Get(kIdAdd)->isEnabled() && w.side->StopButton()->isVisible() &&
                              !w.window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint);
     });
+    // The batch selects each new album item itself: that is no click for the preview.
+    int albumClicks = 0;
+    auto clicked = w.program->Hooks().albumItemClicked;
+    w.program->Hooks().albumItemClicked = [&](const std::vector<int>& selected) {
+        ++albumClicks;
+        clicked(selected);
+    };
     timer.start(5);
     QVERIFY(w.DropAndWait(m_photos, 120000));
     timer.stop();
+    QCOMPARE(albumClicks, 0);
+    QTRY_COMPARE(w.window.Controls().AlbumList()->count(), 30);
+    QVERIFY(w.window.Controls().AlbumList()->item(29)->isSelected());
     // The window went on turning its event loop between the pictures.
     QVERIFY2(ticks >= int(m_photos.size()), qPrintable(QString::number(ticks)));
     QVERIFY(sawBatchState);
