@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QTreeWidget>
 #include <QtTest>
 #include <algorithm>
 #include <fstream>
@@ -240,6 +241,12 @@ void ProgramTest::languageSwitchAndMissingMenuKeys() {
         QCOMPARE(run.Get(kIdDelete)->toolTip(), tr("IDC_BUTTON_DELECTTIPS"));
         QCOMPARE(run.Get(kIdMoveUp)->toolTip(), tr("IDC_BUTTON_UPPERTIPS"));
         QVERIFY(tr("IDC_BUTTON_DELECTTIPS") != QStringLiteral("Delete"));
+        // The folder tree's roots are captioned again; the quality label keeps its number.
+        QCOMPARE(run.Get<QTreeWidget>(kIdFolderTree)->topLevelItem(0)->text(0),
+                 Tr(run, "MY_COMPUTER", "My Computer"));
+        const int quality = run.program->Bench().Adder().JpgQuality();
+        QVERIFY(run.Get<QLabel>(kIdQualityLabel)->text().endsWith(
+            QLatin1Char(':') + QString::number(quality)));
         // The total is written again, in German, with the same numbers.
         QVERIFY(run.Total().startsWith(tr("IDC_STATIC_HIDSTATUS") + QLatin1Char(':')));
         QCOMPARE(run.Total().section(QLatin1Char('\n'), 1),
