@@ -133,6 +133,7 @@ void AlbumListView::PushSelection() {
         const bool inModel = std::binary_search(selected.begin(), selected.end(), row);
         if (inWidget != inModel) m_model.SetItemSelected(row, inWidget);
     }
+    if (m_onUserSelection) m_onUserSelection(m_model.SelectedIndices());
 }
 
 void AlbumListView::PushCurrent(int row) {

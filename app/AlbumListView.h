@@ -6,6 +6,8 @@
 
 #include <QObject>
 #include <atomic>
+#include <functional>
+#include <vector>
 
 namespace framewise {
 
@@ -26,6 +28,11 @@ class AlbumListView : public QObject {
 
     // Brings the widget up to the model now (window thread); model news does it by itself.
     void Sync();
+    // The user changed the selection (ascending indexes); never called for a selection the
+    // model made itself.
+    void SetUserSelectionHandler(std::function<void(const std::vector<int>&)> handler) {
+        m_onUserSelection = std::move(handler);
+    }
     // Times the widget was brought up to the model (coalesced news counts once).
     int SyncCount() const { return m_syncs; }
 
@@ -45,6 +52,7 @@ class AlbumListView : public QObject {
     std::atomic<bool> m_syncQueued{false};
     std::atomic<bool> m_resetPending{true};
     std::atomic<int> m_ensureVisible{-1};
+    std::function<void(const std::vector<int>&)> m_onUserSelection;
     bool m_applying = false;
     int m_syncs = 0;
 };

@@ -31,6 +31,10 @@ bool Covers(DisableReason reason, int id) {
         case DisableReason::PictureTools:
             return id == kIdZoomIn || id == kIdZoomOut || id == kIdRotateLeft ||
                    id == kIdRotateRight;
+        case DisableReason::CannotZoomIn:
+            return id == kIdZoomIn;
+        case DisableReason::CannotZoomOut:
+            return id == kIdZoomOut;
     }
     return false;
 }

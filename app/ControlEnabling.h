@@ -18,8 +18,10 @@ enum class DisableReason : uint8_t {
     MovingDown,     // Move Down runs: the Down button
     PictureTools,   // after a batch: zoom and rotate wait for a single folder picture
     Adding,         // an Add runs: the Add button
+    CannotZoomIn,   // the preview's sizing allows no zoom in (or nothing to zoom): Zoom In
+    CannotZoomOut,  // the preview's sizing allows no zoom out: Zoom Out
 };
-inline constexpr int kDisableReasonCount = 8;
+inline constexpr int kDisableReasonCount = 10;
 
 // The sixteen command controls in the order they are switched.
 inline constexpr std::array<int, 16> kCommandControls{1025, 1005, 1004, 1008, 1023, 1012,

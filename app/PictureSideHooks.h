@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace framewise {
 
@@ -25,6 +26,13 @@ struct PictureSideHooks {
     // and the preview's fall-back after that Delete. Empty: no picture, nothing shown.
     std::function<std::string()> lastFolderPicture;
     std::function<void(const std::string& path)> showAfterAlbumEmptied;
+    // The user changed the album list's selection (ascending indexes); a selection the
+    // program makes itself (a read, a batch) is no click. Empty: nothing shown.
+    std::function<void(const std::vector<int>& selected)> albumItemClicked;
+    // Around Delete and the moves, which renumber the album's files.
+    std::function<void()> beforeAlbumEdit, afterAlbumEdit;
+    // The language was switched and the controls captioned again.
+    std::function<void()> languageApplied;
     // A frame arrived: the preview's picture and the folder tree's selection are cleared.
     std::function<void()> frameArrived;
     // A frame was attached (after Workbench::Attached): thumbnail geometry and the like.
@@ -40,5 +48,13 @@ struct PictureSideHooks {
     std::function<void()> stopThumbnails;
     std::function<void(const std::string& name, long wParam)> thumbnailEvent;
 };
+
+// Sets hook to run first first, then what it ran before (a hook a test or a benchmark set).
+inline void RunBefore(std::function<void()>& hook, std::function<void()> first) {
+    hook = [first = std::move(first), then = hook] {
+        first();
+        if (then) then();
+    };
+}
 
 }  // namespace framewise

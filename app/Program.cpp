@@ -7,9 +7,11 @@
 #include <iostream>
 
 #include "app/AlbumListView.h"
+#include "app/BrowserSide.h"
 #include "app/ConnectionHandlers.h"
 #include "app/ControlEnabling.h"
 #include "app/ControlFactory.h"
+#include "app/PictureSide.h"
 #include "app/ProgramActions.h"
 #include "app/SessionStartup.h"
 #include "config/ControlIds.h"
@@ -82,6 +84,15 @@ std::optional<int> Program::Start() {
         batch(enable);
     });
     m_bench->Adder().SetAddButtonHandler(addButton);
+
+    // The picture side (the preview and its commands) and the folder browser, through the hooks.
+    m_pictures = std::make_unique<PictureSide>(m_window, *m_bench, m_frontend);
+    m_browserSide = std::make_unique<BrowserSide>(m_window, *m_bench, m_frontend, *m_pictures);
+    m_pictures->FillHooks(m_hooks);
+    m_browserSide->FillHooks(m_hooks);
+    m_albumView->SetUserSelectionHandler([this](const std::vector<int>& selected) {
+        if (m_hooks.albumItemClicked) m_hooks.albumItemClicked(selected);
+    });
 
     PrepareWindow(parts, *m_actions);
     m_connection->Install();

@@ -16,7 +16,9 @@
 namespace framewise {
 
 class AlbumListView;
+class BrowserSide;
 class ConnectionHandlers;
+class PictureSide;
 class ProgramActions;
 class Workbench;
 
@@ -44,11 +46,14 @@ class Program {
     GuiFrontend& Gui() { return m_frontend; }
     FrameSession& Session() { return m_session; }
     Workbench& Bench() { return *m_bench; }
-    // The picture side and the folder browser set their hooks here before Start.
+    // The picture side and the folder browser set their hooks here in Start; a hook set
+    // afterwards replaces theirs.
     PictureSideHooks& Hooks() { return m_hooks; }
     RunningWork& Work() { return m_work; }
     ConnectionHandlers& Connection() { return *m_connection; }
     AlbumListView& AlbumView() { return *m_albumView; }
+    PictureSide& Pictures() { return *m_pictures; }
+    BrowserSide& Browser() { return *m_browserSide; }
 
   private:
     bool DisplayDeepEnough();
@@ -64,6 +69,8 @@ class Program {
     std::unique_ptr<ConnectionHandlers> m_connection;
     std::unique_ptr<ProgramActions> m_actions;
     std::unique_ptr<AlbumListView> m_albumView;
+    std::unique_ptr<PictureSide> m_pictures;
+    std::unique_ptr<BrowserSide> m_browserSide;
     bool m_shutDown = false;
     bool m_attachDone = false;
 };

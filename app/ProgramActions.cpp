@@ -49,11 +49,21 @@ void ProgramActions::Synchronize() {
     m_connection.StartSynchronize();
 }
 
-// The album commands may wait in a dialog; a frame removal meanwhile waits for them.
-void ProgramActions::DeleteSelected() {
+template <typename Edit>
+void ProgramActions::RenumberingEdit(Edit edit) {
+    // The album commands may wait in a dialog; a frame removal meanwhile waits for them.
     RunningWork::Scope scope(m_work);
-    const std::string last = m_hooks.lastFolderPicture ? m_hooks.lastFolderPicture() : "";
-    const DeleteOutcome outcome = m_commands.DeleteSelected(last);
+    Run(m_hooks.beforeAlbumEdit);
+    edit();
+    Run(m_hooks.afterAlbumEdit);
+}
+
+void ProgramActions::DeleteSelected() {
+    DeleteOutcome outcome;
+    RenumberingEdit([&] {
+        const std::string last = m_hooks.lastFolderPicture ? m_hooks.lastFolderPicture() : "";
+        outcome = m_commands.DeleteSelected(last);
+    });
     if (outcome.emptiedAlbum && m_hooks.showAfterAlbumEmptied)
         m_hooks.showAfterAlbumEmptied(outcome.previewPath);
     AlbumShown();
@@ -76,14 +86,12 @@ void ProgramActions::SelectAll() {
 }
 
 void ProgramActions::MoveUp() {
-    RunningWork::Scope scope(m_work);
-    m_commands.MoveUp();
+    RenumberingEdit([this] { m_commands.MoveUp(); });
     AlbumShown();
 }
 
 void ProgramActions::MoveDown() {
-    RunningWork::Scope scope(m_work);
-    m_commands.MoveDown();
+    RenumberingEdit([this] { m_commands.MoveDown(); });
     AlbumShown();
 }
 
@@ -169,6 +177,11 @@ void ProgramActions::Quit() {
     // on this thread; nothing the workers say is shown any more.
     m_gui.Close();
     ShellActions::Quit();
+}
+
+void ProgramActions::SwitchLanguage(int commandId) {
+    ShellActions::SwitchLanguage(commandId);
+    Run(m_hooks.languageApplied);
 }
 
 void ProgramActions::Add() {

@@ -35,6 +35,7 @@ class ProgramActions : public ShellActions {
     void RestoreFromBackup() override;
     void AlbumShown() override;
     void Quit() override;
+    void SwitchLanguage(int commandId) override;
 
     // The picture side's commands, through its hooks (nothing while a hook is empty).
     void Add() override;
@@ -46,6 +47,9 @@ class ProgramActions : public ShellActions {
 
   private:
     bool FolderListHasFocus() const;
+    // An album command that renumbers the album's files, with the picture side told around it.
+    template <typename Edit>
+    void RenumberingEdit(Edit edit);
 
     GuiFrontend& m_gui;
     Workbench& m_bench;

@@ -10,33 +10,25 @@
 #include "app/ControlEnabling.h"
 #include "app/ControlFactory.h"
 #include "app/WindowLayout.h"
+#include "browser/FolderPictureList.h"
+#include "browser/FolderTreeCtrl.h"
 #include "config/ControlIds.h"
 
 namespace framewise {
 
 namespace {
 
-QListWidget* MakeIconList(QWidget* parent) {
-    auto* list = new QListWidget(parent);
-    list->setViewMode(QListView::IconMode);
-    list->setMovement(QListView::Static);
-    list->setResizeMode(QListView::Adjust);
-    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list->setFrameShape(QFrame::StyledPanel);
-    // Files dropped on a list are the window's drop, not a move inside the list.
-    list->setDragDropMode(QAbstractItemView::NoDragDrop);
-    list->setAcceptDrops(false);
-    return list;
+// The folder browser's tree with its three roots (captioned again with the language).
+QTreeWidget* MakeFolderTree(QWidget* parent) {
+    auto* tree = new FolderTreeCtrl(parent);
+    tree->populateRoots();
+    return tree;
 }
 
-QTreeWidget* MakeFolderTree(QWidget* parent) {
-    auto* tree = new QTreeWidget(parent);
-    tree->setHeaderHidden(true);
-    tree->setRootIsDecorated(true);
-    // The three roots the folder browser hangs its folders under.
-    for (const char* text : {"My Computer", "Desktop", "My Document"})
-        tree->addTopLevelItem(new QTreeWidgetItem(QStringList{QString::fromLatin1(text)}));
-    return tree;
+QListWidget* MakeFolderPictureList(QWidget* parent) {
+    auto* list = new FolderPictureList(parent);
+    list->setFrameShape(QFrame::StyledPanel);
+    return list;
 }
 
 }  // namespace
@@ -50,7 +42,7 @@ WindowControls::WindowControls(QWidget* window) {
     Add(kIdAlbumGroup, new QGroupBox(QStringLiteral("Pictures In Preview Album:"), window));
 
     Add(kIdFolderTree, MakeFolderTree(window));
-    Add(kIdFolderPictureList, MakeIconList(window));
+    Add(kIdFolderPictureList, MakeFolderPictureList(window));
     Add(kIdAlbumList, new PlacedIconList(window));
     Add(kIdPictureTotal, MakePictureTotal(window, QStringLiteral("Total Pictures:\n 0 / 0")));
     Add(kIdProgress, MakeProgressBar(window));

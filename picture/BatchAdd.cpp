@@ -33,6 +33,8 @@ bool BatchAdd::Start() {
         // No thread: the batch ends before it began, so that the window gets its controls back.
         m_items.clear();
         m_added = 0;
+        m_processed = 0;
+        m_queued = 0;
         m_progressOff = false;
         End();
         return false;
@@ -64,8 +66,10 @@ void BatchAdd::Run() {
     AppState& state = session.State();
     Frontend& frontend = m_adder.GetFrontend();
     m_added = 0;
+    m_processed = 0;
     m_stopped = false;
     const std::vector<std::string> queue = m_adder.AddQueue();
+    m_queued = static_cast<int>(queue.size());
     m_items.clear();
     for (const std::string& path : queue) m_items.push_back({path});
     const int total = static_cast<int>(queue.size());
@@ -84,8 +88,12 @@ void BatchAdd::Run() {
         // The album may have stopped being the frame's (the frame went away, its read was
         // lost): nothing more goes into it.
         if (!state.m_bAlbumRead || !state.m_bAttached) break;
+        m_processed = i + 1;
         frontend.SetStatusText(std::to_string(i + 1) + " / " + std::to_string(total));
         const std::string& path = queue[size_t(i)];
+        // Read and reduced here, on the worker: the window's thread then only frames the
+        // picture and adds it, and stays free for the user while the next file decodes.
+        PreparedPicture prepared = PreparePicture(path);
         bool shown = false;
         bool added = false;
         bool room = true;
@@ -98,6 +106,7 @@ void BatchAdd::Run() {
             AlbumListModel& list = session.List();
             const int before = list.ItemCount();
             const int memFull = m_adder.MemFullShown();
+            m_canvas.SetPrepared(std::move(prepared));
             shown = m_canvas.ShowPicture(path);
             if (!shown) return;
             added = list.ItemCount() > before;

@@ -55,6 +55,9 @@ class BatchAdd {
     // Pictures the last batch added, whether it was stopped, and what became of each queued one
     // (read after the worker ended; pictures after a stop are not added).
     int Added() const { return m_added; }
+    // Pictures the last batch began (the one in hand at a stop included) and queued.
+    int Processed() const { return m_processed; }
+    int Queued() const { return m_queued; }
     bool Stopped() const { return m_stopped; }
     const std::vector<BatchItem>& Items() const { return m_items; }
 
@@ -73,6 +76,8 @@ class BatchAdd {
     std::atomic<bool> m_progressOff{false};
     std::atomic<bool> m_stopped{false};
     std::atomic<int> m_added{0};
+    std::atomic<int> m_processed{0};
+    std::atomic<int> m_queued{0};
     std::vector<BatchItem> m_items;
 };
 

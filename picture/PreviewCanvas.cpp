@@ -44,6 +44,23 @@ FitSize FitToLimit(int width, int height) {
     return fit;
 }
 
+Size TruncatedFit(const FitSize& fit) {
+    return {std::max(1, int(fit.width)), std::max(1, int(fit.height))};
+}
+
+PreparedPicture PreparePicture(const std::filesystem::path& file) {
+    PreparedPicture prepared;
+    if (IsDpfFile(file.string())) return prepared;
+    prepared.file = file;
+    ReducedPicture loaded;
+    if (!ReadPictureReduced(file, kFitLimit, loaded)) return prepared;
+    prepared.fit = FitToLimit(loaded.fullSize.width(), loaded.fullSize.height());
+    const Size fitted = TruncatedFit(prepared.fit);
+    prepared.working = HalftoneStretch(loaded.image, fitted.width, fitted.height);
+    prepared.ok = !prepared.working.isNull();
+    return prepared;
+}
+
 Size AlignShownSize(Size shown) {
     if (shown.width % 4 != 0) {
         shown.width = (shown.width + 3) / 4 * 4;
@@ -77,8 +94,7 @@ PreviewCanvas::PreviewCanvas(WorkPaths paths, const Language& language, Frontend
       m_crop(language) {}
 
 Size PreviewCanvas::FitSizeTruncated() const {
-    // A picture fitted thinner than a pixel still keeps one.
-    return {std::max(1, int(m_dFitWidth)), std::max(1, int(m_dFitHeight))};
+    return TruncatedFit({m_dFitWidth, m_dFitHeight});
 }
 
 Size PreviewCanvas::AvailableArea() const {
@@ -122,21 +138,28 @@ std::filesystem::path PreviewCanvas::FileToLoad() const {
     return m_strSourcePath;
 }
 
+PreparedPicture PreviewCanvas::TakePrepared(const std::filesystem::path& file) {
+    PreparedPicture prepared = std::move(m_prepared);
+    m_prepared = {};
+    if (!prepared.file.empty() && prepared.file == file) return prepared;
+    return PreparePicture(file);
+}
+
 void PreviewCanvas::Rebuild() {
     if (!m_state.m_bReady || m_strSourcePath.empty()) return;
     m_bHaveCanvas = true;
 
-    ReducedPicture loaded;
+    PreparedPicture loaded;
     const bool reload = m_crop.m_fZoom == 0.0f || m_MyBitmap.isNull();
     if (reload) {
-        if (!ReadPictureReduced(FileToLoad(), kFitLimit, loaded)) {
+        loaded = TakePrepared(FileToLoad());
+        if (!loaded.ok) {
             ShowPictureDestroyed(m_frontend, m_language);
             m_strSourcePath.clear();
             return;
         }
-        const FitSize fit = FitToLimit(loaded.fullSize.width(), loaded.fullSize.height());
-        m_dFitWidth = fit.width;
-        m_dFitHeight = fit.height;
+        m_dFitWidth = loaded.fit.width;
+        m_dFitHeight = loaded.fit.height;
     }
     const Size fitted = FitSizeTruncated();
 
@@ -149,14 +172,7 @@ void PreviewCanvas::Rebuild() {
     m_ptShow = ShowPosition(m_box, shown);
     CentreRestingFrame();
 
-    if (reload) {
-        m_MyBitmap = HalftoneStretch(loaded.image, fitted.width, fitted.height);
-        if (m_MyBitmap.isNull()) {
-            ShowPictureDestroyed(m_frontend, m_language);
-            m_strSourcePath.clear();
-            return;
-        }
-    }
+    if (reload) m_MyBitmap = std::move(loaded.working);
     if (!CheckColourDepth()) return;
 
     m_frameImage = MakeFrameImage(m_MyBitmap, shown, m_buttonFace);

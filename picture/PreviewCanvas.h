@@ -34,6 +34,23 @@ struct FitSize {
 };
 FitSize FitToLimit(int width, int height);
 
+// The truncated fitted size; a picture fitted thinner than a pixel still keeps one.
+Size TruncatedFit(const FitSize& fit);
+
+// A picture file read and reduced to its working bitmap ahead of its load. The batch makes it
+// on its worker, so that the window's thread, which shows and adds each picture, never waits on
+// a decode; the canvas takes it for the next load of the same file, with the same result as
+// reading the file there.
+struct PreparedPicture {
+    std::filesystem::path file;  // empty: nothing prepared
+    bool ok = false;             // false: the file cannot be read as a picture
+    FitSize fit;
+    QImage working;  // the fitted picture at its truncated size
+};
+// Any thread. A device picture file is not prepared: it is decoded through the work files on
+// the window's thread.
+PreparedPicture PreparePicture(const std::filesystem::path& file);
+
 // The width alignment: a width that is not a multiple of 4 is raised to one, and the height
 // with it; a width that is one leaves both as they are.
 Size AlignShownSize(Size shown);
@@ -72,6 +89,10 @@ class PreviewCanvas {
     void SetInvalidateHandler(std::function<void()> handler) {
         m_onInvalidate = std::move(handler);
     }
+
+    // The next load of prepared.file takes the prepared picture instead of reading the file;
+    // any other load drops it.
+    void SetPrepared(PreparedPicture prepared) { m_prepared = std::move(prepared); }
 
     // ShowPicture: true when the picture is loaded into the preview.
     bool ShowPicture(const std::string& path);
@@ -142,6 +163,8 @@ class PreviewCanvas {
     void Invalidate();
     CropGeometry Geometry() const { return {m_box, ShownSize(), m_lcd}; }
     std::filesystem::path FileToLoad() const;
+    // The picture for a load of file: the prepared one when it is for that file, else read now.
+    PreparedPicture TakePrepared(const std::filesystem::path& file);
 
     WorkPaths m_paths;
     const Language& m_language;
@@ -160,6 +183,7 @@ class PreviewCanvas {
     QImage m_MyBitmap;    // the working bitmap at the truncated fitted size
     QImage m_frameImage;  // the frame image the last rebuild made (and wrote to "ForCut.bmp")
     QImage m_hMyBitmap2;  // the frame image as taken for drawing
+    PreparedPicture m_prepared;
 };
 
 }  // namespace framewise

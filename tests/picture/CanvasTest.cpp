@@ -287,3 +287,31 @@ TEST_F(CanvasTest, NothingHappensWhileATransferRuns) {
 
 }  // namespace
 }  // namespace framewise
+
+namespace framewise {
+namespace {
+
+// A picture prepared off the window's thread shows exactly as one the canvas reads itself; one
+// prepared for another file, or one that cannot be read, is not taken for it.
+TEST_F(CanvasTest, APreparedPictureShowsAsTheFileItself) {
+    const std::string a = Picture("a.png", 1300, 700);
+    const std::string b = Picture("b.png", 600, 900);
+    ASSERT_TRUE(canvas.ShowPicture(a));
+    const QImage working = canvas.WorkingBitmap();
+    const DrawPlan plan = canvas.Draw();
+
+    canvas.SetPrepared(PreparePicture(a));
+    ASSERT_TRUE(canvas.ShowPicture(a));
+    EXPECT_EQ(canvas.WorkingBitmap(), working);
+    canvas.m_bReloadCut = true;
+    EXPECT_EQ(canvas.Draw().picture, plan.picture);
+
+    canvas.SetPrepared(PreparePicture(b));
+    ASSERT_TRUE(canvas.ShowPicture(a));
+    EXPECT_EQ(canvas.WorkingBitmap(), working);
+    EXPECT_FALSE(PreparePicture(dir / "missing.jpg").ok);
+    EXPECT_TRUE(PreparePicture(dir / "x.dpf").file.empty());
+}
+
+}  // namespace
+}  // namespace framewise
