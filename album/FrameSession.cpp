@@ -152,7 +152,10 @@ bool FrameSession::Open(const FrameSessionOptions& options, std::string& error) 
                                            [this] { return Totals(); });
     m_reader = std::make_unique<AlbumReader>(*m_connection, *m_store, m_decoder);
     m_synchronizer = std::make_unique<Synchronizer>(*m_connection, *m_store);
-    if (options.backupRoot) m_synchronizer->SetBackupRoot(*options.backupRoot);
+    const std::filesystem::path backupRoot =
+        options.backupRoot ? *options.backupRoot : DefaultBackupRoot();
+    m_synchronizer->SetBackupRoot(backupRoot);
+    m_recovery = std::make_unique<FrameRecovery>(*m_connection, backupRoot);
     m_open = true;
 
     // The window's captions as the start-up applies them: the crop rectangle off, no frame
@@ -228,11 +231,14 @@ bool FrameSession::AttachFrame(bool arrival) {
     m_store->ResetForArrival();
     m_connection->Model().SetTotalStoredBytes(0);
 
+    m_recoveryDue = false;
+    m_lastRecovery = RecoveryOutcome::None;
     m_connection->Attach();
     const auto posted = m_tap->Take();
     const bool attached = std::any_of(posted.begin(), posted.end(),
                                       [](const auto& e) { return e.first == events::kDpfAttach; });
     if (!attached) return false;
+    m_recoveryDue = true;
     m_list->CreateImageList(m_connection->Thumbnails().thumbWidth, m_connection->ThumbHeight(),
                             m_connection->Thumbnails().thumbColumn);
     return true;
@@ -264,8 +270,13 @@ bool FrameSession::StartAlbumRead() {
         // the album twice.
         return false;
     }
-    // What "DPFAttach" does: controls off, not ready, the read on the worker thread.
-    return m_reader->StartRead(m_worker);
+    // What "DPFAttach" does: controls off, not ready, the read on the worker thread; after an
+    // attach, the frame's recovery check first, so that a backup put back is what is read.
+    std::function<void()> prologue;
+    if (m_recoveryDue) prologue = [this] { m_lastRecovery = m_recovery->OfferAtAttach(); };
+    if (!m_reader->StartRead(m_worker, std::move(prologue))) return false;
+    m_recoveryDue = false;
+    return true;
 }
 
 void FrameSession::StopAlbumRead() {
@@ -280,6 +291,76 @@ bool FrameSession::ReadAlbum() {
 
 bool FrameSession::AttachAndRead() {
     return StartupAttach() && ReadAlbum();
+}
+
+bool FrameSession::ReadAlbumAgain() {
+    if (!m_open || m_worker.Running() || m_removalPending || !m_state.m_bAttached ||
+        !m_connection->IsConnected())
+        return false;
+    // The read after a failed one starts from an empty album and a fresh model: the same
+    // path serves a frame whose flash changed under the album read before.
+    m_recoveryDue = false;
+    m_state.m_bReadStopped = true;
+    m_state.m_bReady = true;
+    return ReadAlbum();
+}
+
+bool FrameSession::StartRestore(const std::filesystem::path& backup) {
+    if (!m_open || m_worker.Running() || m_removalPending || !m_state.m_bAttached ||
+        !m_connection->IsConnected() || !m_state.m_bReady || m_state.m_bReading ||
+        m_state.m_bBatchAdding)
+        return false;
+    JoinEndedWorker();
+    m_tap->Take();
+    {
+        std::lock_guard lock(m_restoreMutex);
+        m_lastRestore = RestoreReport{};
+    }
+    // What the frame holds changes under the album: the read that follows starts from an empty
+    // album and a fresh model, as a read after a failed one does.
+    const bool wasStopped = m_state.m_bReadStopped;
+    m_state.m_bReadStopped = true;
+    m_folder.Empty();
+    m_list->DeleteAllItems();
+    m_state.m_bModified = false;
+    m_recoveryDue = false;
+    if (m_reader->StartRead(m_worker, [this, backup] { RestoreOnWorker(backup); })) return true;
+    m_state.m_bReadStopped = wasStopped;
+    return false;
+}
+
+void FrameSession::RestoreOnWorker(const std::filesystem::path& backup) {
+    m_connection->ShowTransferWarning();
+    m_tap->SetStatusText(m_language.Tr("RESTORING_TIPS", "Restoring the backup......"));
+    if (m_context->ProgressCtrlOff()) m_tap->ShowProgress(true);
+    RestoreReport report;
+    report.ran = true;
+    report.restored = m_recovery->Restore(backup, report.error, &report.result);
+    m_context->ResetProgress();
+    {
+        std::lock_guard lock(m_restoreMutex);
+        m_lastRestore = report;
+    }
+    const auto fill = [](std::string text, const std::string& one, const std::string& two) {
+        if (auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, one);
+        if (auto at = text.find("%2"); at != std::string::npos) text.replace(at, 2, two);
+        return text;
+    };
+    if (report.restored)
+        m_tap->ShowMessage(fill(m_language.Tr("RESTORE_DONE_TIPS",
+                                              "The backup is back in the frame (%1 of %2 blocks "
+                                              "rewritten)."),
+                                std::to_string(report.result.blocksWritten),
+                                std::to_string(report.result.blocksCompared)));
+    else
+        m_tap->ShowMessage(fill(m_language.Tr("RESTORE_FAIL_TIPS",
+                                              "The backup could not be put back: %1"),
+                                report.error, {}));
+}
+
+FrameSession::RestoreReport FrameSession::LastRestore() const {
+    std::lock_guard lock(m_restoreMutex);
+    return m_lastRestore;
 }
 
 bool FrameSession::StartSynchronize() {

@@ -4,9 +4,11 @@
 // redraws from the state the session keeps.
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -28,6 +30,7 @@
 #include "device/SimulatedFrame.h"
 #include "transfer/AlbumReader.h"
 #include "transfer/DeviceConnection.h"
+#include "transfer/FrameRecovery.h"
 #include "transfer/Synchronizer.h"
 #include "transfer/TransferContext.h"
 #include "transfer/TransferWorker.h"
@@ -38,7 +41,9 @@ struct FrameSessionOptions {
     std::optional<std::filesystem::path> workRoot;       // else the private temp folder
     std::optional<std::filesystem::path> simulateImage;  // a simulated frame over this image
     std::filesystem::path dataFolder;                    // empty: FindDataFolder()
-    std::optional<std::filesystem::path> backupRoot;     // backups before a synchronize
+    // The backups before a synchronize and the journal of a write in progress (else
+    // DefaultBackupRoot()).
+    std::optional<std::filesystem::path> backupRoot;
     // Hear of frames coming and going (the udev monitor; a simulated frame's plug state is
     // watched either way): a window's run. A one-shot run scans once and leaves it off.
     bool hotPlug = false;
@@ -109,7 +114,11 @@ class FrameSession {
 
     // What "DPFAttach" starts: the album read on the worker thread, not waited for; its end
     // is "FinishThread" or "TransferFailed". Runs once per attach, and again after a failed
-    // read (from an empty album); false when no read is due or one could not start.
+    // read (from an empty album); false when no read is due or one could not start. The first
+    // read after an attach begins with the frame's recovery check on the worker: a write cut
+    // short (its journal left behind) or an index block unreadable or unmarked while backups
+    // of the frame exist is said through the Frontend, with one Yes/No question offering the
+    // backup, which is put back before the album is read (LastRecovery tells how it went).
     bool StartAlbumRead();
     // Asks a running read to stop after the picture in hand ("TransferFailed" then).
     void StopAlbumRead();
@@ -117,6 +126,26 @@ class FrameSession {
     bool ReadAlbum();
     // StartupAttach, then ReadAlbum: a whole run's start.
     bool AttachAndRead();
+    // What the recovery check of the last attach came to (None before it has run).
+    RecoveryOutcome LastRecovery() const { return m_lastRecovery.load(); }
+    // For runs without a window, after FrameRecovery::Restore outside an attach: empties the
+    // album and reads it from the frame again (waited for). False as ReadAlbum.
+    bool ReadAlbumAgain();
+
+    // Puts the backup file of the attached frame back on the worker thread - only the blocks
+    // that differ, each verified, with progress - and then reads the album again from an empty
+    // one (edits not synchronized are dropped). Ends as a read does ("FinishThread" or
+    // "TransferFailed"); how the restore went is said through the Frontend first and kept in
+    // LastRestore. False when it could not start: not ready, reading, a batch or a worker
+    // running, or no frame.
+    bool StartRestore(const std::filesystem::path& backup);
+    struct RestoreReport {
+        bool ran = false;
+        bool restored = false;
+        RestoreResult result;
+        std::string error;
+    };
+    RestoreReport LastRestore() const;
 
     // The Synchronize command (1001) without waiting; its end is "FinishThread" or
     // "TransferFailed". False when nothing was started (the guards, or a read-only album,
@@ -167,6 +196,7 @@ class FrameSession {
     JpegDecoder& Decoder() { return m_decoder; }
     JpegEncoder& Encoder() { return m_encoder; }
     Synchronizer& GetSynchronizer() { return *m_synchronizer; }
+    FrameRecovery& Recovery() { return *m_recovery; }
     TransferWorker& Worker() { return m_worker; }
     // The simulated frame when the run uses one, else null.
     const std::shared_ptr<SimulatedFrame>& Simulated() const { return m_simulated; }
@@ -199,9 +229,16 @@ class FrameSession {
     std::unique_ptr<AlbumStore> m_store;
     std::unique_ptr<AlbumReader> m_reader;
     std::unique_ptr<Synchronizer> m_synchronizer;
+    std::unique_ptr<FrameRecovery> m_recovery;
+    // The next read is the first after an attach: the recovery check runs before it.
+    bool m_recoveryDue = false;
+    std::atomic<RecoveryOutcome> m_lastRecovery{RecoveryOutcome::None};
     TransferWorker m_worker;
     bool m_open = false;
     bool m_removalPending = false;
+    void RestoreOnWorker(const std::filesystem::path& backup);
+    mutable std::mutex m_restoreMutex;
+    RestoreReport m_lastRestore;
     // Held from Open to Close: one session at a time works in a work root, since the start-up
     // and the close empty its album folder.
     int m_workRootLock = -1;

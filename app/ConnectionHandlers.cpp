@@ -130,6 +130,8 @@ void ConnectionHandlers::TransferEnded(TransferEnd end, long failed) {
         return;
     }
     RefreshEnabling();
+    // The worker is done with the model: the plan and the budget can be told again.
+    m_window.AlbumShown();
     const AppState& s = m_session.State();
     const Language& language = m_session.GetLanguage();
     if (failed == events::kTransferRead && s.m_bReadStopped && s.m_bAttached)
@@ -207,6 +209,7 @@ void ConnectionHandlers::OnProcessFinish() {
     else
         m_bench.Batch().Finish();
     m_work.Ended(RunningWork::Kind::Batch);
+    m_window.AlbumShown();
 }
 
 void ConnectionHandlers::OnThumbnailEvent(const std::string& name, long wParam) {

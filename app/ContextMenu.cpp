@@ -28,7 +28,8 @@ void ContextMenuModel::Update(const LanguageSwitch& change) {
 
 QMenu* ContextMenuModel::Build(QWidget* parent,
                                const std::function<void(int commandId)>& command,
-                               const QString& readAgainText) const {
+                               const QString& readAgainText, const QString& restoreText,
+                               bool restoreEnabled) const {
     auto* menu = new QMenu(parent);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     if (!readAgainText.isEmpty()) {
@@ -47,6 +48,12 @@ QMenu* ContextMenuModel::Build(QWidget* parent,
                          [command, id = e.commandId] { command(id); });
     }
     menu->addSeparator();
+    if (!restoreText.isEmpty()) {
+        QAction* restore = menu->addAction(restoreText);
+        restore->setObjectName(QStringLiteral("restore"));
+        restore->setEnabled(restoreEnabled);
+        QObject::connect(restore, &QAction::triggered, parent, [command] { command(kCmdRestore); });
+    }
     QAction* about = menu->addAction(m_aboutText);
     QObject::connect(about, &QAction::triggered, parent, [command] { command(kCmdAbout); });
     return menu;

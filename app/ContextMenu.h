@@ -34,8 +34,11 @@ class ContextMenuModel {
     // A popup menu for parent; choosing an entry calls command with its id (kCmdAbout for
     // About). With readAgainText, an entry with that text and the id kIdRead comes first. The
     // menu deletes itself once it has been hidden.
+    // With restoreText, an entry with that text and the id kCmdRestore comes before About,
+    // enabled as restoreEnabled says.
     QMenu* Build(QWidget* parent, const std::function<void(int commandId)>& command,
-                 const QString& readAgainText = {}) const;
+                 const QString& readAgainText = {}, const QString& restoreText = {},
+                 bool restoreEnabled = false) const;
 
   private:
     QString m_caption = QStringLiteral("Language");

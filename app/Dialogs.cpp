@@ -1,9 +1,11 @@
 #include "app/Dialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMutex>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <deque>
 #include <utility>
@@ -24,6 +26,16 @@ struct Script {
 Script& Scripted() {
     static Script script;
     return script;
+}
+
+// What a scripted dialog records: a box or chooser made off the window's thread (a frontend
+// call that was not marshalled there) is marked, so that a test comparing what was shown sees
+// it.
+QString Recorded(const QString& what) {
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (app && QThread::currentThread() != app->thread())
+        return QStringLiteral("[off the window thread] ") + what;
+    return what;
 }
 
 QMessageBox::StandardButtons ButtonsOf(Dialogs::Kind kind) {
@@ -91,7 +103,7 @@ QMessageBox::StandardButton Dialogs::Show(QWidget* parent, Kind kind, const QStr
         Script& s = Scripted();
         QMutexLocker lock(&s.mutex);
         if (s.scripted) {
-            s.shown << title + QLatin1Char('|') + text;
+            s.shown << Recorded(title + QLatin1Char('|') + text);
             // A box with only OK asks nothing: the answers queued are for the questions, even
             // when a worker's message comes in between.
             if (ButtonsOf(kind) == QMessageBox::Ok) return QMessageBox::Ok;
@@ -110,7 +122,7 @@ std::optional<QString> Dialogs::ChooseFolder(QWidget* parent, const QString& tit
         Script& s = Scripted();
         QMutexLocker lock(&s.mutex);
         if (s.scripted) {
-            s.shown << title;
+            s.shown << Recorded(title);
             if (s.folders.empty()) return std::nullopt;
             const QString folder = s.folders.front().value_or(QString());
             const bool chosen = s.folders.front().has_value();
@@ -133,7 +145,7 @@ std::optional<QString> Dialogs::ChooseSaveFile(QWidget* parent, const QString& t
         Script& s = Scripted();
         QMutexLocker lock(&s.mutex);
         if (s.scripted) {
-            s.shown << title;
+            s.shown << Recorded(title);
             if (s.saveFiles.empty()) return std::nullopt;
             auto [typed, chosen] = s.saveFiles.front();
             s.saveFiles.pop_front();
@@ -182,6 +194,18 @@ void Dialogs::SetNextSaveFile(std::optional<QString> typedName, QString nameFilt
     Script& s = Scripted();
     QMutexLocker lock(&s.mutex);
     s.saveFiles.emplace_back(std::move(typedName), std::move(nameFilter));
+}
+
+bool Dialogs::IsScripted() {
+    Script& s = Scripted();
+    QMutexLocker lock(&s.mutex);
+    return s.scripted;
+}
+
+void Dialogs::Record(const QString& shown) {
+    Script& s = Scripted();
+    QMutexLocker lock(&s.mutex);
+    s.shown << shown;
 }
 
 QStringList Dialogs::TakeShown() {

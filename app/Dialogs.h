@@ -39,11 +39,15 @@ class Dialogs {
     // Test seam. While scripted, nothing is shown: questions and choosers take the answers
     // queued here in order (a save-file answer is the name as typed and the name filter
     // chosen); an OK-only box takes none and answers Ok; with the queue empty a question
-    // answers No and a chooser is cancelled. What they would have shown is recorded.
+    // answers No and a chooser is cancelled. What they would have shown is recorded (marked
+    // "[off the window thread] " when it was asked for on another thread).
     static void SetScripted(bool scripted);
     static void SetNextAnswer(QMessageBox::StandardButton answer);
     static void SetNextFolder(std::optional<QString> folder);
     static void SetNextSaveFile(std::optional<QString> typedName, QString nameFilter = {});
+    static bool IsScripted();
+    // Adds a text to what the script records as shown (for the program's other dialogs).
+    static void Record(const QString& shown);
     // "title|text" of each box, the title of each chooser; taken and cleared.
     static QStringList TakeShown();
 };

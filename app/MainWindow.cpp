@@ -202,6 +202,12 @@ void MainWindow::ShowProgressBar(bool show) {
 
 void MainWindow::ShowPictureTotal(const QString& text) {
     static_cast<QLabel*>(Control(kIdPictureTotal))->setText(text);
+    // Every change of the album writes the total: the plan and the budget follow it.
+    AlbumShown();
+}
+
+void MainWindow::AlbumShown() {
+    if (m_actions) m_actions->AlbumShown();
 }
 
 void MainWindow::DeliverEvent(const QString& name, long wParam) {
@@ -246,6 +252,8 @@ void MainWindow::OnMenuCommand(int commandId) {
         OnAbout();
     } else if (commandId == kIdRead && m_actions) {
         m_actions->ReadAgain();
+    } else if (commandId == kCmdRestore && m_actions) {
+        m_actions->RestoreFromBackup();
     } else if (commandId >= kCmdFirstLanguage && commandId <= kCmdLastLanguage && m_actions) {
         m_actions->SwitchLanguage(commandId);
     }
@@ -299,7 +307,11 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
         readAgain = QString::fromStdString(
             m_language ? m_language->Pick(kReadAgainEnglish, kReadAgainChinese) : kReadAgainEnglish);
     }
-    QMenu* menu = m_menu.Build(this, [this](int id) { OnMenuCommand(id); }, readAgain);
+    const QString restore =
+        m_actions ? QString::fromStdString(m_actions->RestoreMenuText()) : QString();
+    const bool restoreEnabled = m_actions && m_actions->RestoreOffered();
+    QMenu* menu = m_menu.Build(this, [this](int id) { OnMenuCommand(id); }, readAgain, restore,
+                               restoreEnabled);
     menu->popup(event->globalPos());
 }
 

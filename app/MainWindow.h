@@ -71,6 +71,9 @@ class MainWindow : public QDialog, public FrontendSurface {
     const ControlEnabling& Enabling() const { return m_enabling; }
     void ShowConnection(bool connected);
 
+    // The album may have changed: the actions refresh what tells of it.
+    void AlbumShown();
+
     // Ends the window (the program's modal loop) with code, after the actions' clean-up.
     void EndProgram(int code = 0);
     bool Ending() const { return m_ending; }

@@ -3,7 +3,9 @@
 #include <QListWidget>
 
 #include "album/FrameSession.h"
+#include "app/BackupChooser.h"
 #include "app/ConnectionHandlers.h"
+#include "app/PlanTooltips.h"
 #include "app/ControlEnabling.h"
 #include "app/GuiFrontend.h"
 #include "app/MainWindow.h"
@@ -64,6 +66,7 @@ void ProgramActions::DeleteSelected() {
     });
     if (outcome.emptiedAlbum && m_hooks.showAfterAlbumEmptied)
         m_hooks.showAfterAlbumEmptied(outcome.previewPath);
+    AlbumShown();
 }
 
 bool ProgramActions::FolderListHasFocus() const {
@@ -84,10 +87,12 @@ void ProgramActions::SelectAll() {
 
 void ProgramActions::MoveUp() {
     RenumberingEdit([this] { m_commands.MoveUp(); });
+    AlbumShown();
 }
 
 void ProgramActions::MoveDown() {
     RenumberingEdit([this] { m_commands.MoveDown(); });
+    AlbumShown();
 }
 
 void ProgramActions::Save() {
@@ -118,6 +123,53 @@ void ProgramActions::ReadAgain() {
     m_connection.ReadAgain();
 }
 
+std::string ProgramActions::RestoreMenuText() {
+    return m_session.GetLanguage().Tr("RESTORE_MENU", "Restore frame from backup…");
+}
+
+bool ProgramActions::RestoreOffered() {
+    const AppState& s = m_session.State();
+    return !m_work.Ending() && !m_work.Runs(RunningWork::Kind::Transfer) && s.m_bReady &&
+           !s.m_bReading && s.m_bAttached && !s.m_bBatchAdding && !m_session.Worker().Running() &&
+           m_session.Connection().IsConnected();
+}
+
+void ProgramActions::RestoreFromBackup() {
+    if (!RestoreOffered()) return;
+    RunningWork::Scope scope(m_work);
+    const Language& language = m_session.GetLanguage();
+    const std::vector<BackupEntry> backups = ListBackupsNewestFirst(m_session);
+    if (backups.empty()) {
+        m_frontend.ShowMessage(language.Tr("RESTORE_NONE_TIPS", "There is no backup of this frame yet."));
+        return;
+    }
+    QStringList items;
+    for (const BackupEntry& b : backups) items << BackupItemText(language, b);
+    const auto row = BackupChooser::Choose(
+        &m_window, QString::fromStdString(RestoreMenuText()),
+        QString::fromStdString(language.Tr("RESTORE_LIST_TIPS", "Backups of this frame, newest first:")),
+        items);
+    if (!row) return;
+    const BackupEntry& chosen = backups[static_cast<size_t>(*row)];
+    QString ask = QString::fromStdString(language.Tr(
+        "RESTORE_ASK_TIPS",
+        "Put the backup of %1 back into the frame? Only the blocks that differ are rewritten, each "
+        "one verified; changes not synchronized are lost."));
+    if (!m_frontend.AskYesNo(ask.arg(chosen.when).toStdString())) return;
+    // The frame may have gone while the questions were open.
+    if (!RestoreOffered()) return;
+    m_window.SetDisabled(DisableReason::NoAlbum, true);
+    if (m_session.StartRestore(chosen.file))
+        m_work.Started(RunningWork::Kind::Transfer);
+    else
+        m_window.SetDisabled(DisableReason::NoAlbum, false);
+}
+
+void ProgramActions::AlbumShown() {
+    m_window.Control(kIdSynchronize)->setToolTip(SynchronizeTooltip(m_session));
+    m_window.Control(kIdPictureTotal)->setToolTip(PictureTotalTooltip(m_session));
+}
+
 void ProgramActions::Quit() {
     Run(m_hooks.stopThumbnails);
     m_connection.StopWatching();
@@ -134,6 +186,7 @@ void ProgramActions::SwitchLanguage(int commandId) {
 
 void ProgramActions::Add() {
     Run(m_hooks.add);
+    AlbumShown();
 }
 void ProgramActions::ZoomIn() {
     Run(m_hooks.zoomIn);

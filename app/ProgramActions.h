@@ -30,6 +30,10 @@ class ProgramActions : public ShellActions {
     void FilesDropped(const std::vector<std::string>& queue) override;
     bool ReadAgainOffered() override;
     void ReadAgain() override;
+    std::string RestoreMenuText() override;
+    bool RestoreOffered() override;
+    void RestoreFromBackup() override;
+    void AlbumShown() override;
     void Quit() override;
     void SwitchLanguage(int commandId) override;
 

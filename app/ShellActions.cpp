@@ -32,6 +32,8 @@ CaptionState ShellActions::CurrentCaptionState() {
 void ShellActions::SwitchLanguage(int commandId) {
     // The session's switch also writes the picture total again in the new language.
     m_window.ApplyLanguageSwitch(m_session.SwitchLanguage(commandId, CurrentCaptionState()));
+    // The captions' tooltips replaced the plan's; it comes back in the new language.
+    AlbumShown();
     // Qt's own texts (dialogs, Yes/No) follow the language the window now speaks.
     ApplyQtTranslations(m_session.GetLanguage().CurrentName());
 }

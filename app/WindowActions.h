@@ -37,6 +37,13 @@ class WindowActions {
     // doing it.
     virtual bool ReadAgainOffered() { return false; }
     virtual void ReadAgain() {}
+    // The right-button menu's restore entry: its text (none: no entry), whether it is enabled
+    // now, and the restore itself (choose a backup, confirm, restore on the worker).
+    virtual std::string RestoreMenuText() { return {}; }
+    virtual bool RestoreOffered() { return false; }
+    virtual void RestoreFromBackup() {}
+    // The album or the language changed: the tooltips that tell of the album are due again.
+    virtual void AlbumShown() {}
     // The user confirmed quitting (or a stopped synchronize ended): the clean-up before the
     // window ends. Workers are stopped and joined by then.
     virtual void Quit() {}

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/Command.h"
+#include "cli/AlbumEdit.h"
 #include "cli/DeferredSignals.h"
 #include "cli/SessionFrontend.h"
 #include "cli/StdoutDiverted.h"
@@ -12,7 +13,8 @@ namespace framewise::cli {
 
 namespace {
 
-constexpr const char* kSynopsis = "add FILE... [--fit crop|stretch] [--quality Q]";
+constexpr const char* kSynopsis =
+    "add FILE... [--fit crop|stretch] [--quality Q] [--dry-run [--json]]";
 
 int Usage(Context& ctx) {
     ctx.err << "usage: framewise-cli " << kSynopsis << "\n";
@@ -20,6 +22,8 @@ int Usage(Context& ctx) {
 }
 
 int RunAdd(Context& ctx) {
+    PlanOptions plan;
+    if (!TakePlanOptions(ctx, kSynopsis, plan)) return kExitUsage;
     std::optional<std::string> fit;
     std::optional<std::string> quality;
     if (!TakeOption(ctx.args, "--fit", fit, ctx.err)) return kExitUsage;
@@ -49,12 +53,25 @@ int RunAdd(Context& ctx) {
         added = bench.AddAll(ctx.args);
     }
     frontend.EndBar();
+    // With --json the standard output is the plan alone; the pictures go to stderr then.
+    std::ostream& list = plan.json ? ctx.err : ctx.out;
+    const char* verb = plan.dryRun ? "would add " : "added ";
     for (const BatchItem& item : bench.Batch().Items()) {
         if (item.added)
-            ctx.out << "added " << item.path << " (quality " << item.quality << ", " << item.size
+            list << verb << item.path << " (quality " << item.quality << ", " << item.size
                     << " bytes)\n";
         else
-            ctx.out << "refused " << item.path << "\n";
+            list << "refused " << item.path << "\n";
+    }
+    const int refused = static_cast<int>(ctx.args.size()) - added;
+    if (plan.dryRun) {
+        PrintSynchronizePlan(ctx, session, plan);
+        if (refused > 0) {
+            ctx.err << "framewise-cli: " << refused << " of " << ctx.args.size()
+                    << " pictures would not be added\n";
+            return kExitFailure;
+        }
+        return kExitOk;
     }
     bool written = true;
     if (added > 0) {
@@ -66,7 +83,6 @@ int RunAdd(Context& ctx) {
         return kExitFailure;
     }
     ctx.out << "Total pictures: " << session.List().ItemCount() << "\n";
-    const int refused = static_cast<int>(ctx.args.size()) - added;
     if (refused > 0) {
         ctx.err << "framewise-cli: " << refused << " of " << ctx.args.size()
                 << " pictures not added\n";
@@ -77,7 +93,8 @@ int RunAdd(Context& ctx) {
 
 const CommandRegistrar kAdd({"add", kSynopsis,
                              "add picture files to the frame's album, as a batch add does, "
-                             "and write the album to the frame",
+                             "and write the album to the frame; with --dry-run, print the write "
+                             "plan instead and write nothing (--json: as JSON)",
                              RunAdd});
 
 }  // namespace

@@ -29,6 +29,20 @@ int WriteAlbumBack(Context& ctx, FrameSession& session, SessionFrontend& fronten
     return kExitOk;
 }
 
+int PrintSynchronizePlan(Context& ctx, FrameSession& session, const PlanOptions& options) {
+    // An album the edit left unchanged is not written at all.
+    WritePlan plan;
+    plan.pictures = session.List().ItemCount();
+    if (session.State().m_bModified)
+        plan = PlanSynchronize(session.Connection(), session.List().ItemCount(),
+                               session.GetSynchronizer().BackupRoot());
+    if (options.json)
+        PrintPlanJson(ctx.out, plan);
+    else
+        PrintPlan(ctx.out, plan);
+    return kExitOk;
+}
+
 std::string OneLineTotal(FrameSession& session, int count) {
     std::string text = PictureTotalText(
         session.GetLanguage().Tr(kPictureTotalLabel.key, kPictureTotalLabel.englishDefault), count,

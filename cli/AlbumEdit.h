@@ -7,6 +7,7 @@
 #include "album/AlbumCommands.h"
 #include "album/FrameSession.h"
 #include "cli/Command.h"
+#include "cli/PlanOutput.h"
 #include "cli/SessionFrontend.h"
 
 namespace framewise::cli {
@@ -17,6 +18,10 @@ AlbumCommands SessionAlbumCommands(FrameSession& session, Frontend& frontend);
 // Synchronizes the edited album to the frame with Ctrl-C and the like held back. Answers
 // kExitOk, or kExitFailure after one line on ctx.err.
 int WriteAlbumBack(Context& ctx, FrameSession& session, SessionFrontend& frontend);
+
+// What synchronizing the edited album would do, printed (as text, or JSON with --json) in
+// place of the write: nothing is sent to the frame. Answers kExitOk.
+int PrintSynchronizePlan(Context& ctx, FrameSession& session, const PlanOptions& options);
 
 // The window's picture total on one line, as the command's last output line.
 std::string OneLineTotal(FrameSession& session, int count);

@@ -12,9 +12,11 @@ namespace framewise::cli {
 
 namespace {
 
-constexpr const char* kSynopsis = "delete N...";
+constexpr const char* kSynopsis = "delete N... [--dry-run [--json]]";
 
 int RunDelete(Context& ctx) {
+    PlanOptions plan;
+    if (!TakePlanOptions(ctx, kSynopsis, plan)) return kExitUsage;
     std::set<long> numbers;
     for (const std::string& arg : ctx.args) {
         long n = 0;
@@ -53,6 +55,7 @@ int RunDelete(Context& ctx) {
         ctx.err << "framewise-cli: nothing was deleted\n";
         return kExitFailure;
     }
+    if (plan.dryRun) return PrintSynchronizePlan(ctx, session, plan);
     if (int code = WriteAlbumBack(ctx, session, frontend); code != kExitOk) return code;
     ctx.out << "Deleted " << numbers.size() << (numbers.size() == 1 ? " picture" : " pictures")
             << " (";
@@ -68,7 +71,8 @@ int RunDelete(Context& ctx) {
 
 const CommandRegistrar kDelete({"delete", kSynopsis,
                                 "delete the album pictures numbered N (1 = 0001) and write the "
-                                "album back to the frame",
+                                "album back to the frame; with --dry-run, print the write plan "
+                                "instead and write nothing (--json: as JSON)",
                                 RunDelete});
 
 }  // namespace

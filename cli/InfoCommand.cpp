@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/Command.h"
+#include "cli/PlanOutput.h"
 #include "cli/SessionFrontend.h"
 
 namespace framewise::cli {
@@ -10,23 +11,6 @@ namespace framewise::cli {
 namespace {
 
 constexpr const char* kSynopsis = "info [--json]";
-
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
 
 std::string Hex(int value) {
     char text[16];
@@ -53,6 +37,8 @@ int RunInfo(Context& ctx) {
     const long pictureBytes = model.TotalStoredBytes();
     const std::string device = session.Link().DevicePath();
     const std::string firmware = info.firmwareVersion;
+    const FlashBudget budget =
+        ComputeFlashBudget(model, info, pictures, session.Encoder().quality());
 
     if (json) {
         ctx.out << "{\"device\": " << JsonString(device)
@@ -66,7 +52,7 @@ int RunInfo(Context& ctx) {
                 << ", \"pictureFormat\": " << static_cast<int>(info.formatValue)
                 << ", \"jpegQuality\": " << info.m_nJpgQuality << ", \"pictures\": " << pictures
                 << ", \"pictureBytes\": " << pictureBytes << ", \"usedBytes\": " << used
-                << ", \"freeBytes\": " << freeBytes << "}\n";
+                << ", \"freeBytes\": " << freeBytes << BudgetJsonFields(budget) << "}\n";
         return kExitOk;
     }
     ctx.out << "Device:         " << device << (session.Simulated() ? " (simulated)" : "") << "\n"
@@ -80,12 +66,13 @@ int RunInfo(Context& ctx) {
             << "Pictures:       " << pictures << " (" << pictureBytes << " bytes)\n"
             << "Used flash:     " << used << " bytes (" << (used + 1023) / 1024 << " KB)\n"
             << "Free flash:     " << freeBytes << " bytes (" << freeBytes / 1024 << " KB)\n";
+    PrintBudget(ctx.out, budget);
     return kExitOk;
 }
 
 const CommandRegistrar kInfo({"info", kSynopsis,
                               "attach the frame and show what it is, its picture count and its "
-                              "used and free flash",
+                              "used and free flash, and how many more pictures fit",
                               RunInfo});
 
 }  // namespace

@@ -11,9 +11,11 @@ namespace framewise::cli {
 
 namespace {
 
-constexpr const char* kSynopsis = "move N up|down";
+constexpr const char* kSynopsis = "move N up|down [--dry-run [--json]]";
 
 int RunMove(Context& ctx) {
+    PlanOptions plan;
+    if (!TakePlanOptions(ctx, kSynopsis, plan)) return kExitUsage;
     long n = 0;
     if (ctx.args.size() != 2 || !ParsePictureNumber(ctx.args[0], n) ||
         (ctx.args[1] != "up" && ctx.args[1] != "down")) {
@@ -40,6 +42,13 @@ int RunMove(Context& ctx) {
     const std::string from = AlbumFolder::FileName(index + 1).substr(0, 4);
     // Already in place is what the user asked for: a success. Any other refusal is not.
     if (up ? index == 0 : index == count - 1) {
+        // Nothing to write: the plan of a synchronize would write nothing either.
+        if (plan.json) {
+            WritePlan none;
+            none.pictures = count;
+            PrintPlanJson(ctx.out, none);
+            return kExitOk;
+        }
         ctx.out << "Picture " << from << " is already " << (up ? "first" : "last")
                 << "; nothing changed\n"
                 << OneLineTotal(session, count) << "\n";
@@ -51,6 +60,7 @@ int RunMove(Context& ctx) {
                 << (up ? "up" : "down") << "; the frame was not changed\n";
         return kExitFailure;
     }
+    if (plan.dryRun) return PrintSynchronizePlan(ctx, session, plan);
     if (int code = WriteAlbumBack(ctx, session, frontend); code != kExitOk) return code;
     const std::string to = AlbumFolder::FileName(index + (up ? 0 : 2)).substr(0, 4);
     ctx.out << "Moved picture " << from << " " << (up ? "up" : "down") << " to " << to << "\n"
@@ -60,7 +70,8 @@ int RunMove(Context& ctx) {
 
 const CommandRegistrar kMove({"move", kSynopsis,
                               "move album picture N (1 = 0001) one place up or down and write "
-                              "the album back to the frame",
+                              "the album back to the frame; with --dry-run, print the write plan "
+                              "instead and write nothing (--json: as JSON)",
                               RunMove});
 
 }  // namespace

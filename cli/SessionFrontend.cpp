@@ -109,11 +109,35 @@ int OpenFrameSession(Context& ctx, SessionFrontend& frontend, FrameSession& sess
     }
     const bool read = !readAlbum || ReadWithoutDecoderLines(session);
     frontend.EndBar();
+    // The recovery check ran before the read (FrameSession::StartAlbumRead).
+    const auto& offer = session.Recovery().LastOffer();
+    switch (session.LastRecovery()) {
+        case RecoveryOutcome::Restored:
+            ctx.err << "framewise-cli: put the backup " << offer->backup.string()
+                    << " back into the frame\n";
+            break;
+        case RecoveryOutcome::Declined:
+            ctx.err << "framewise-cli: the backup can be put back later with: framewise-cli "
+                       "restore --unfinished\n";
+            break;
+        case RecoveryOutcome::Failed:
+            // The frame may be half restored: nothing more is done to it in this run.
+            ctx.err << "framewise-cli: putting the backup back into the frame failed\n";
+            return kExitFailure;
+        case RecoveryOutcome::None:
+        case RecoveryOutcome::Told:
+            break;
+    }
     if (!read) {
         ctx.err << "framewise-cli: reading the album from the frame failed\n";
         return kExitFailure;
     }
     return kExitOk;
+}
+
+bool ReadAlbumAgainQuietly(FrameSession& session) {
+    StdoutDiverted diverted;
+    return session.ReadAlbumAgain();
 }
 
 int OpenWholeFlashSession(Context& ctx, SessionFrontend& frontend, FrameSession& session) {

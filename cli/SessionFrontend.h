@@ -55,4 +55,7 @@ int OpenFrameSession(Context& ctx, SessionFrontend& frontend, FrameSession& sess
 // and attached as above, without the album read, which the whole flash takes the place of.
 int OpenWholeFlashSession(Context& ctx, SessionFrontend& frontend, FrameSession& session);
 
+// FrameSession::ReadAlbumAgain without the decoder's lines on standard output.
+bool ReadAlbumAgainQuietly(FrameSession& session);
+
 }  // namespace framewise::cli

@@ -41,7 +41,18 @@ void PrintHelp(std::ostream& out) {
     for (const auto& [name, c] : sorted) {
         out << "  " << c->synopsis << "\n      " << c->summary << "\n";
     }
-    out << "\nExit status: 0 success, 1 failure, 2 usage error.\n";
+    out << "\n"
+           "Write plans: with --dry-run, add, delete, move and restore print what the write\n"
+           "would do and write nothing (no backup either): the 64 KB blocks erased and\n"
+           "programmed (the index block last) with the pictures each holds, the pictures\n"
+           "added and moved by a repack, the blocks read first (a synchronize's backup; a\n"
+           "restore reads every block of the backup's album to find those that differ), the\n"
+           "bytes sent and the time at the link's measured speed. With --json, one JSON\n"
+           "object: kind (synchronize|restore), backupFile (restore), blocks (address,\n"
+           "length, erase, index, pictures: album numbers, 1 = 0001), blocksWritten, added,\n"
+           "moved, pictures (held afterwards), backup, readsFrame, blocksRead, bytesRead,\n"
+           "bytesSent, commands, seconds, speedMeasured.\n"
+           "\nExit status: 0 success, 1 failure, 2 usage error.\n";
 }
 }  // namespace
 

@@ -45,6 +45,7 @@ enum CommandId : int {
     kCmdAddAccelerator = 32789,  // Ctrl+Right: Add while no batch runs
     kCmdFirstLanguage = 9002,    // language i of the context menu is 9002 + i
     kCmdLastLanguage = 9102,
+    kCmdRestore = 9200,          // "Restore frame from backup…" of the context menu
 };
 
 // The context menu command of language index i.

@@ -18,12 +18,54 @@ void DeviceCommands::Configure(uint8_t eraseOpcode, uint8_t programMode) {
     m_programFlag = programMode != 0;
 }
 
+namespace {
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+}  // namespace
+
+// Only commands that went through are timed: a failed one says nothing of the link's speed.
 bool DeviceCommands::SendIn(const CommandBlock& block, uint32_t length, uint8_t* data) {
-    return m_link.SendDataIn(block.data(), kCommandBlockLength, length, data);
+    const auto start = std::chrono::steady_clock::now();
+    const bool sent = m_link.SendDataIn(block.data(), kCommandBlockLength, length, data);
+    if (sent) m_meter.Record(true, length, SecondsSince(start));
+    return sent;
 }
 
 bool DeviceCommands::SendOut(const CommandBlock& block, uint32_t length, const uint8_t* data) {
-    return m_link.SendDataOut(block.data(), kCommandBlockLength, length, data);
+    const auto start = std::chrono::steady_clock::now();
+    const bool sent = m_link.SendDataOut(block.data(), kCommandBlockLength, length, data);
+    if (sent) m_meter.Record(false, length, SecondsSince(start));
+    return sent;
+}
+
+LinkWork DeviceCommands::ReadFlashWork(uint32_t length) {
+    LinkWork work;
+    for (uint32_t chunk : ReadChunkLengths(length)) {
+        ++work.inCommands;
+        work.inBytes += chunk;
+    }
+    // WaitReady's first status read finds an idle flash after a read.
+    ++work.inCommands;
+    work.inBytes += kStatusReplyLength;
+    return work;
+}
+
+LinkWork DeviceCommands::EraseBlockWork() {
+    return {0, 0, 4, 0};  // the preamble's three commands and the erase
+}
+
+LinkWork DeviceCommands::WriteFlashWork(uint32_t length) {
+    if (length == 0) return {};
+    return {0, 0, 4, length};  // the preamble's three commands and the page program
+}
+
+LinkWork DeviceCommands::VerifyValueWork() {
+    return {1, kVerifyReplyLength, 0, 0};
+}
+
+LinkWork DeviceCommands::WakeWork() {
+    return {0, 0, 1, 0};
 }
 
 bool DeviceCommands::SetClock() {

@@ -8,6 +8,7 @@
 
 #include "device/CommandBlocks.h"
 #include "device/DeviceChannel.h"
+#include "device/LinkMeter.h"
 
 namespace framewise {
 
@@ -43,6 +44,18 @@ class DeviceCommands {
     bool WaitReady();
     void SetWaitReadyLimit(std::chrono::milliseconds limit) { m_waitReadyLimit = limit; }
 
+    // What each operation sends over the link when nothing fails, command by command as the
+    // operations above send them: for plans of work not yet done.
+    static LinkWork ReadFlashWork(uint32_t length);  // the chunks and the ready check
+    static LinkWork EraseBlockWork();
+    static LinkWork WriteFlashWork(uint32_t length);
+    static LinkWork VerifyValueWork();
+    static LinkWork WakeWork();
+
+    // Every command's time and size, as this link has carried them.
+    LinkMeter& Meter() { return m_meter; }
+    const LinkMeter& Meter() const { return m_meter; }
+
     uint8_t EraseOpcode() const { return m_eraseOpcode; }
     bool ProgramFlag() const { return m_programFlag; }
 
@@ -57,6 +70,7 @@ class DeviceCommands {
     uint8_t m_readOpcode = kFlashRead;
     bool m_programFlag = false;
     std::chrono::milliseconds m_waitReadyLimit{3000};
+    LinkMeter m_meter;
 };
 
 }  // namespace framewise

@@ -45,17 +45,20 @@ _framewise_cli()
 
     local options=
     case $command in
-        add) options="--fit --quality" ;;
+        add) options="--fit --quality --dry-run --json" ;;
         backup) options="--force" ;;
         config) options="--data --language" ;;
         encode) options="--jfif --quality --flags" ;;
         info) options="--json" ;;
         pull) options="--format" ;;
+        restore) options="--unfinished --dry-run --json" ;;
+        delete) options="--dry-run --json" ;;
         move)
             if ((COMP_CWORD == i + 2)); then
                 COMPREPLY=($(compgen -W "up down" -- "$cur"))
+                return
             fi
-            return ;;
+            options="--dry-run --json" ;;
         sim)
             if ((COMP_CWORD == i + 1)); then
                 COMPREPLY=($(compgen -W "create demo plug unplug" -- "$cur"))
@@ -64,12 +67,14 @@ _framewise_cli()
             case ${COMP_WORDS[i + 1]} in
                 create|demo) options="--lcd --flash --index-address --capacity --format --quality --firmware" ;;
             esac ;;
-        devices|delete) return ;;
+        devices) return ;;
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$options --help" -- "$cur"))
     elif [[ $command == pull ]]; then
         _framewise_cli_dirs
+    elif [[ $command == delete || $command == move ]]; then
+        return
     else
         _framewise_cli_files
     fi

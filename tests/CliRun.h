@@ -20,10 +20,14 @@ struct CliRun {
 
 // framewise-cli --simulate image --work-root work args, with stdin from /dev/null. env (shell
 // assignments) goes in front of the command; stderr goes to errFile and is read back, or to
-// /dev/null when errFile is empty.
+// /dev/null when errFile is empty. Without an XDG_DATA_HOME of its own in env, the run keeps
+// its backups and journals in "xdg-data" beside the work folder, never in the user's.
 inline CliRun RunFrameCli(const std::filesystem::path& image, const std::filesystem::path& work,
                           const std::string& args, const std::filesystem::path& errFile = {},
-                          const std::string& env = {}) {
+                          std::string env = {}) {
+    if (env.find("XDG_DATA_HOME=") == std::string::npos)
+        env += (env.empty() ? "" : " ") + std::string("XDG_DATA_HOME='") +
+               (work.parent_path() / "xdg-data").string() + "'";
     const std::string errTarget = errFile.empty() ? "/dev/null" : errFile.string();
     const std::string command = env + (env.empty() ? "'" : " '") + FRAMEWISE_CLI +
                                 "' --simulate '" + image.string() + "' --work-root '" +

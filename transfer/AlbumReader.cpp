@@ -59,7 +59,7 @@ void AlbumReader::PrepareRetry() {
     state.m_bReading = true;
 }
 
-bool AlbumReader::StartRead(TransferWorker& worker) {
+bool AlbumReader::StartRead(TransferWorker& worker, std::function<void()> prologue) {
     TransferContext& ctx = m_connection.Context();
     if (!m_connection.IsConnected() || worker.Running()) return false;
     if (ctx.state.m_bReadStopped) {
@@ -70,7 +70,11 @@ bool AlbumReader::StartRead(TransferWorker& worker) {
     ctx.state.m_bReady = false;
     ctx.state.m_bAlbumRead = false;
     m_stopRequested = false;
-    if (worker.Start([this] { ReadAlbum(); })) return true;
+    auto job = [this, prologue = std::move(prologue)] {
+        if (prologue) prologue();
+        ReadAlbum();
+    };
+    if (worker.Start(std::move(job))) return true;
     ctx.state.m_bReady = true;
     return false;
 }
@@ -126,7 +130,6 @@ void AlbumReader::ReadAlbum() {
         state.m_bReady = true;
         ctx.EnableControls(true);
         ctx.ResetProgress();
-        model.RememberDeviceImage();
         // The window has one end to act on, an empty album included.
         EndRead(true);
         return;
@@ -153,7 +156,6 @@ void AlbumReader::ReadAlbum() {
 
     m_nextAlbumNumber = 0;
     ctx.ResetProgress();
-    model.RememberDeviceImage();
     state.m_bReading = false;
     state.m_bReady = true;
     EndRead(true);

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 #include "codec/JpegDecoder.h"
 #include "transfer/AlbumSink.h"
@@ -19,8 +20,9 @@ class AlbumReader {
 
     // What the window does on "DPFAttach": controls off, not ready, the read on the worker
     // thread. After a failed read (m_bReadStopped) it reads afresh, as RetryRead does. False when
-    // the worker is busy or no frame is attached.
-    bool StartRead(TransferWorker& worker);
+    // the worker is busy or no frame is attached. prologue, when set, runs on the worker just
+    // before the read (what the attach has the frame checked for first).
+    bool StartRead(TransferWorker& worker, std::function<void()> prologue = {});
     // Asks a running read to stop after the picture in hand; it then ends as a failed one.
     void RequestStop() { m_stopRequested = true; }
 

@@ -45,6 +45,7 @@ bool DeviceConnection::AttachDevice() {
         fe.ShowMessage(lang.Tr("ALLOCMEMFAIL_TIPS", "Allocate memory failed!"));
         return false;
     }
+    m_known.Reset(m_info.FlashBytes());
     if (m_info.lcdWidth == 0 || !LcdSizeUsable(m_info.lcdWidth, m_info.lcdHeight)) {
         m_model.Release();
         fe.ShowMessage(lang.Tr("LCDSIZEZERO_TIPS",
@@ -171,6 +172,7 @@ void DeviceConnection::ShowTransferWarning() {
 
 void DeviceConnection::ReleaseBuffers() {
     m_model.Release();
+    m_known.Reset(0);
     m_model.ResetTable();
     std::vector<uint8_t>().swap(FrameBuffer);
     std::vector<uint8_t>().swap(StreamBuffer);
@@ -178,11 +180,22 @@ void DeviceConnection::ReleaseBuffers() {
 }
 
 bool DeviceConnection::ReadChecked(uint8_t* dest, uint32_t length, uint32_t address) {
+    const ReadOutcome outcome = ReadVerified(dest, length, address);
+    if (outcome == ReadOutcome::Mismatched) {
+        m_context.frontend.ShowMessage(m_context.language.Tr(
+            "VERIFYINDEX_TIPS", "Verify index failed! Please insert the Device and try again!"));
+        m_context.state.m_bReady = true;
+    }
+    return outcome == ReadOutcome::Read;
+}
+
+DeviceConnection::ReadOutcome DeviceConnection::ReadVerified(uint8_t* dest, uint32_t length,
+                                                             uint32_t address) {
     if (m_scratch.size() < kBlockSize) {
         try {
             m_scratch.assign(kBlockSize, 0);
         } catch (const std::bad_alloc&) {
-            return false;
+            return ReadOutcome::NoTransfer;
         }
     }
     const uint32_t parts = (length + kBlockSize - 1) / kBlockSize;
@@ -195,30 +208,36 @@ bool DeviceConnection::ReadChecked(uint8_t* dest, uint32_t length, uint32_t addr
             // The commands move whole multiples of 64 bytes; the scratch buffer takes the
             // rounding so that dest is never written past its length.
             if (m_commands.ReadFlash(m_scratch.data(), partLength, partAddress) == kStatusNoDevice)
-                return false;
-            if (!ReadVerifyChecked(partAddress, partLength)) return false;
+                return ReadOutcome::NoTransfer;
+            if (!ReadVerifyChecked(partAddress, partLength)) return ReadOutcome::NoTransfer;
             if (SumMatches(m_scratch.data(), partLength)) break;
-            if (mismatches > 2) {
-                m_context.frontend.ShowMessage(m_context.language.Tr(
-                    "VERIFYINDEX_TIPS",
-                    "Verify index failed! Please insert the Device and try again!"));
-                m_context.state.m_bReady = true;
-                return false;
-            }
+            if (mismatches > 2) return ReadOutcome::Mismatched;
             ++mismatches;
         }
         std::memcpy(dest + offset, m_scratch.data(), partLength);
+        m_known.Learn(partAddress, m_scratch.data(), partLength);
     }
-    return true;
+    return ReadOutcome::Read;
+}
+
+DeviceConnection::ReadOutcome DeviceConnection::ReadKnown(uint8_t* dest, uint32_t length,
+                                                          uint32_t address) {
+    if (m_known.Recall(address, length, dest)) return ReadOutcome::Read;
+    return ReadVerified(dest, length, address);
 }
 
 bool DeviceConnection::WriteBlockChecked(const uint8_t* buffer, uint32_t length, uint32_t address) {
+    // From the first erase on, the block holds whatever the last attempt leaves.
+    m_known.Forget(address, (address & 0xFFFF) == 0 ? std::max(length, kBlockSize) : length);
     for (int attempt = 0; attempt < 4; ++attempt) {
         if ((address & 0xFFFF) == 0 && m_commands.EraseBlock(address) == kStatusNoDevice)
             return false;
         if (m_commands.WriteFlash(buffer, length, address) == kStatusNoDevice) return false;
         if (!ReadVerifyChecked(address, length)) return false;
-        if (SumMatches(buffer, length)) return true;
+        if (SumMatches(buffer, length)) {
+            m_known.Learn(address, buffer, length);
+            return true;
+        }
     }
     const std::string len = std::to_string(length);
     const std::string addr = std::to_string(address);

@@ -9,6 +9,7 @@
 #include "device/DeviceCommands.h"
 #include "transfer/DeviceInfo.h"
 #include "transfer/FlashModel.h"
+#include "transfer/KnownFlash.h"
 #include "transfer/TransferContext.h"
 
 namespace framewise {
@@ -40,6 +41,24 @@ class DeviceConnection {
     // Reads a flash range into dest in verified 64 KB parts, three mismatches tolerated in all.
     // dest needs exactly length bytes (the reads round up to 64 bytes in a scratch buffer).
     bool ReadChecked(uint8_t* dest, uint32_t length, uint32_t address);
+    // How a verified read ended.
+    enum class ReadOutcome {
+        Read,        // every part matched its verify value
+        NoTransfer,  // a transfer failed or the verify value could not be had
+        Mismatched,  // a part still disagreed after three mismatches
+    };
+    // ReadChecked without its message and without touching m_bReady: for the backups and the
+    // restore, which say themselves what a failure means.
+    ReadOutcome ReadVerified(uint8_t* dest, uint32_t length, uint32_t address);
+    // What the frame holds in a range: from what this connection has read back verified or
+    // written verified since the attach when that covers the whole range, else read as
+    // ReadVerified does. For the backups: the range need not travel over the link twice.
+    ReadOutcome ReadKnown(uint8_t* dest, uint32_t length, uint32_t address);
+    // Whether this connection knows what the frame holds in a range (read or written verified
+    // since the attach, as ReadKnown uses it); copies the bytes to dest when so and dest is set.
+    bool RecallKnown(uint32_t address, uint32_t length, uint8_t* dest = nullptr) const {
+        return m_known.Recall(address, length, dest);
+    }
     // Erase (on a 64 KB boundary), program and verify a block, up to 4 attempts.
     bool WriteBlockChecked(const uint8_t* buffer, uint32_t length, uint32_t address);
 
@@ -74,6 +93,7 @@ class DeviceConnection {
     FlashModel m_model;
     std::vector<uint8_t> m_thirdBuffer;
     std::vector<uint8_t> m_scratch;
+    KnownFlash m_known;
     ThumbnailKeys m_thumbnails;
     int m_thumbHeight = 0;
     int m_sThumbHeight = 0;

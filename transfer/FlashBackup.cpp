@@ -10,7 +10,9 @@
 #include <new>
 
 #include "transfer/DeviceConnection.h"
+#include "transfer/DurableFile.h"
 #include "transfer/FlashLayout.h"
+#include "transfer/SyncJournal.h"
 
 namespace framewise {
 
@@ -41,36 +43,6 @@ std::string TimestampName() {
                   utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
                   static_cast<int>(millis));
     return text;
-}
-
-// Writes the bytes to a side file first and renames it into place, so that a file of the
-// name is always complete.
-bool WriteWhole(const fs::path& file, const uint8_t* data, size_t length, std::string& error) {
-    fs::path part = file;
-    part += ".part";
-    {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            error = "cannot create " + part.string();
-            return false;
-        }
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(length));
-        out.close();
-        if (!out) {
-            std::error_code ec;
-            fs::remove(part, ec);
-            error = "cannot write " + part.string();
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(part, file, ec);
-    if (ec) {
-        fs::remove(part, ec);
-        error = "cannot rename into " + file.string();
-        return false;
-    }
-    return true;
 }
 
 bool ReadWhole(const fs::path& file, std::vector<uint8_t>& bytes, size_t expected,
@@ -166,12 +138,106 @@ bool SaveFlashBackup(const fs::path& root, const DeviceInfo& info,
         file = folder / (stamp + seq + ".img");
         if (!fs::exists(file, ec)) break;
     }
-    if (!WriteWhole(file, bytes.data(), bytes.size(), error)) return false;
+    if (!WriteFileDurably(file, bytes.data(), bytes.size(), error)) return false;
     saved = file;
 
+    // The backup an unfinished write's journal names is the frame's way back: it is never
+    // rotated out, however many backups come after it.
+    const auto journal = ReadSyncJournal(root, info);
     auto files = ListFlashBackups(root, info);
+    if (journal && !journal->backup.empty())
+        std::erase_if(files, [&](const fs::path& f) { return f == journal->backup; });
     for (size_t i = 0; i + static_cast<size_t>(std::max(keep, 1)) < files.size(); ++i)
         fs::remove(files[i], ec);
+    return true;
+}
+
+std::vector<ListedPicture> ListedPictures(const uint8_t* indexBlock, const DeviceInfo& info) {
+    std::vector<ListedPicture> pictures;
+    const uint64_t flashBytes = info.FlashBytes();
+    const uint64_t areaStart =
+        static_cast<uint64_t>(std::max(info.indexAddress, 0)) + kIndexBlockSize;
+    if (std::memcmp(indexBlock, kMagic, 4) != 0) return pictures;
+    for (int i = 0; i < kIndexEntries; ++i) {
+        const uint8_t* entry = indexBlock + kIndexHeadSize + kIndexEntrySize * i;
+        const uint32_t address = Get24(entry + 1);
+        const uint32_t length = Get24(entry + 5);
+        if (entry[0] != 1 || address == 0 || address == 0xFFFFFF) continue;
+        if (address < areaStart || uint64_t{address} + length > flashBytes) continue;
+        pictures.push_back({address, length});
+    }
+    return pictures;
+}
+
+std::vector<ListedPicture> ListedPictures(const std::vector<uint8_t>& image,
+                                          const DeviceInfo& info) {
+    const uint64_t ia = static_cast<uint64_t>(std::max(info.indexAddress, 0));
+    if (image.size() != info.FlashBytes() || ia + kIndexBlockSize > image.size()) return {};
+    return ListedPictures(image.data() + ia, info);
+}
+
+std::vector<uint32_t> AlbumBlocks(const std::vector<uint8_t>& image, const DeviceInfo& info) {
+    std::vector<uint32_t> blocks;
+    const uint32_t ia = static_cast<uint32_t>(std::max(info.indexAddress, 0));
+    if (uint64_t{ia} + kIndexBlockSize > image.size()) return blocks;
+    blocks.push_back(ia / kBlockSize * kBlockSize);
+    for (const ListedPicture& p : ListedPictures(image, info)) {
+        const uint32_t last =
+            p.length > 0 ? (p.address + p.length - 1) / kBlockSize : p.address / kBlockSize;
+        for (uint32_t b = p.address / kBlockSize; b <= last; ++b) blocks.push_back(b * kBlockSize);
+    }
+    std::sort(blocks.begin(), blocks.end());
+    blocks.erase(std::unique(blocks.begin(), blocks.end()), blocks.end());
+    return blocks;
+}
+
+uint32_t AlbumAreaEnd(const uint8_t* indexBlock, const DeviceInfo& info) {
+    const uint32_t flashBytes = info.FlashBytes();
+    const uint32_t ia = static_cast<uint32_t>(std::max(info.indexAddress, 0));
+    uint64_t usedEnd = std::min(flashBytes, (ia / kBlockSize + 1) * kBlockSize);
+    for (const ListedPicture& p : ListedPictures(indexBlock, info))
+        usedEnd = std::max<uint64_t>(usedEnd, uint64_t{p.address} + p.length);
+    return static_cast<uint32_t>(
+        std::min<uint64_t>(flashBytes, (usedEnd + kBlockSize - 1) / kBlockSize * kBlockSize));
+}
+
+bool ReadAlbumArea(DeviceConnection& connection, std::vector<uint8_t>& image, std::string& error) {
+    if (!connection.IsConnected()) {
+        error = "no frame attached";
+        return false;
+    }
+    const DeviceInfo& info = connection.Info();
+    const uint32_t flashBytes = info.FlashBytes();
+    const uint32_t ia = static_cast<uint32_t>(info.indexAddress);
+    if (flashBytes < kHeaderSize || uint64_t{ia} + kIndexBlockSize > flashBytes) {
+        error = "the frame's flash holds no index block";
+        return false;
+    }
+    try {
+        image.assign(flashBytes, 0xFF);
+    } catch (const std::bad_alloc&) {
+        error = "not enough memory";
+        return false;
+    }
+    std::fill(image.begin(), image.begin() + ia, 0x00);
+    std::memcpy(image.data(), info.header, kHeaderSize);
+
+    // The index's block first: what the frame's own index lists decides how far to read.
+    const uint32_t firstEnd = std::min(flashBytes, (ia / kBlockSize + 1) * kBlockSize);
+    uint32_t end = firstEnd;
+    Frontend& fe = connection.Context().frontend;
+    fe.SetProgressRange(0, 100);
+    for (uint32_t address = ia; address < end;) {
+        const uint32_t length = std::min(kBlockSize, end - address);
+        if (connection.ReadKnown(image.data() + address, length, address) !=
+            DeviceConnection::ReadOutcome::Read) {
+            error = "reading the flash at " + std::to_string(address) + " failed";
+            return false;
+        }
+        address += length;
+        if (address == firstEnd) end = AlbumAreaEnd(image.data() + ia, info);
+        fe.SetProgressPos(static_cast<int>(uint64_t{address - ia} * 100 / (end - ia)));
+    }
     return true;
 }
 
@@ -198,44 +264,97 @@ bool BackupWholeFlash(DeviceConnection& connection, const fs::path& file, std::s
         }
         fe.SetProgressPos(static_cast<int>(uint64_t{address + length} * 100 / flashBytes));
     }
-    return WriteWhole(file, image.data(), image.size(), error);
+    return WriteFileDurably(file, image.data(), image.size(), error);
 }
 
-bool RestoreFlash(DeviceConnection& connection, const fs::path& file, std::string& error) {
+bool LoadFlashBackup(DeviceConnection& connection, const fs::path& file,
+                     std::vector<uint8_t>& image, std::string& error) {
     if (!connection.IsConnected()) {
         error = "no frame attached";
         return false;
     }
     const DeviceInfo& info = connection.Info();
-    const uint32_t flashBytes = info.FlashBytes();
-    const uint32_t ia = static_cast<uint32_t>(info.indexAddress);
-    std::vector<uint8_t> image;
-    if (!ReadWhole(file, image, flashBytes, error)) return false;
+    if (!ReadWhole(file, image, info.FlashBytes(), error)) return false;
     if (std::memcmp(image.data(), info.header, kHeaderSize) != 0) {
         error = file.string() + " is a backup of another frame (its flash header differs)";
         return false;
     }
+    return true;
+}
+
+bool FrameHoldsBlock(DeviceConnection& connection, const std::vector<uint8_t>& image,
+                     uint32_t address, std::vector<uint8_t>& held) {
+    const uint32_t length =
+        std::min<uint32_t>(kBlockSize, static_cast<uint32_t>(image.size()) - address);
+    held.resize(length);
+    return connection.ReadVerified(held.data(), length, address) ==
+               DeviceConnection::ReadOutcome::Read &&
+           std::memcmp(held.data(), image.data() + address, length) == 0;
+}
+
+std::vector<uint32_t> RestoreBlockOrder(const std::vector<uint8_t>& image, const DeviceInfo& info) {
+    std::vector<uint32_t> blocks = AlbumBlocks(image, info);
+    const uint32_t ia = static_cast<uint32_t>(std::max(info.indexAddress, 0));
+    // The picture blocks first, the index block last: the frame sees the restored index only
+    // once every picture it lists is in place.
+    std::erase(blocks, ia);
+    blocks.push_back(ia);
+    return blocks;
+}
+
+bool FrameHoldsAlbumOf(DeviceConnection& connection, const fs::path& file) {
+    std::vector<uint8_t> image, held;
+    std::string error;
+    if (!LoadFlashBackup(connection, file, image, error)) return false;
+    for (uint32_t address : AlbumBlocks(image, connection.Info()))
+        if (!FrameHoldsBlock(connection, image, address, held)) return false;
+    return true;
+}
+
+bool RestoreFlash(DeviceConnection& connection, const fs::path& file, std::string& error,
+                  RestoreResult* result, const BeforeFirstWrite& beforeFirstWrite) {
+    RestoreResult done;
+    if (result) *result = done;
+    std::vector<uint8_t> image;
+    if (!LoadFlashBackup(connection, file, image, error)) return false;
+    const DeviceInfo& info = connection.Info();
+    const uint32_t flashBytes = info.FlashBytes();
+    const uint32_t ia = static_cast<uint32_t>(info.indexAddress);
     // Every block written is erased first; a block that also holds protected bytes could not
     // be written without them.
     if (ia % kBlockSize != 0) {
         error = "the frame's index block does not start a 64 KB block; it cannot be restored";
         return false;
     }
+    const std::vector<uint32_t> blocks = RestoreBlockOrder(image, info);
+
     Frontend& fe = connection.Context().frontend;
     fe.SetProgressRange(0, 100);
     connection.Commands().Wake();
-    const uint32_t blocks = (flashBytes - ia + kBlockSize - 1) / kBlockSize;
-    // The picture blocks first, the index block last: the frame sees the restored index only
-    // once every picture it lists is in place.
-    for (uint32_t n = 1; n <= blocks; ++n) {
-        const uint32_t address = n < blocks ? ia + n * kBlockSize : ia;
+    std::vector<uint8_t> held;
+    for (size_t n = 0; n < blocks.size(); ++n) {
+        const uint32_t address = blocks[n];
         const uint32_t length = std::min(kBlockSize, flashBytes - address);
-        if (!connection.WriteBlockChecked(image.data() + address, length, address)) {
-            error = "writing the flash at " + std::to_string(address) + " failed";
-            return false;
+        const uint8_t* wanted = image.data() + address;
+        // A block the frame already holds as the backup has it is left alone; one that cannot
+        // be read back for sure is written.
+        const bool same = FrameHoldsBlock(connection, image, address, held);
+        ++done.blocksCompared;
+        if (!same) {
+            if (done.blocksWritten == 0 && beforeFirstWrite && !beforeFirstWrite(error)) {
+                if (result) *result = done;
+                return false;
+            }
+            if (!connection.WriteBlockChecked(wanted, length, address)) {
+                if (result) *result = done;
+                error = "writing the flash at " + std::to_string(address) + " failed";
+                return false;
+            }
+            ++done.blocksWritten;
         }
-        fe.SetProgressPos(static_cast<int>(n * 100 / blocks));
+        fe.SetProgressPos(static_cast<int>((n + 1) * 100 / blocks.size()));
     }
+    if (result) *result = done;
     return true;
 }
 

@@ -38,7 +38,6 @@ bool FlashModel::Allocate(const DeviceInfo& info) {
 void FlashModel::Release() {
     std::vector<uint8_t>().swap(m_deviceImage);
     std::vector<uint8_t>().swap(m_pictureStore);
-    std::vector<uint8_t>().swap(m_knownImage);
     std::vector<uint8_t>().swap(m_blockFlags);
 }
 
@@ -133,6 +132,7 @@ bool FlashModel::AppendPicture(int k, const uint8_t* data, size_t length) {
     WriteEntry(IndexCopyEntryMutable(k), 1, static_cast<uint32_t>(address),
                static_cast<uint32_t>(len));
     m_records[k] = {1, kStateToWrite, static_cast<int32_t>(address), len};
+    m_records[k].added = true;
     m_totalStoredBytes += len;
     m_freeSpace -= len;
     m_usedEnd += len;
@@ -157,6 +157,7 @@ void FlashModel::Repack(int albumCount) {
                         static_cast<size_t>(record.length));
             record.address = static_cast<int32_t>(target);
             record.state = kStateToWrite;
+            if (!record.added) record.moved = true;
             if (i < kIndexCopyEntries)
                 Put24(IndexCopyEntryMutable(i) + 1, static_cast<uint32_t>(target));
         }

@@ -18,6 +18,10 @@ struct PictureRecord {
     uint8_t state = 0;     // 1 on the device as recorded; 2 to be written by the next synchronize
     int32_t address = 0;
     int32_t length = 0;
+    // Since the last synchronize: added to the album, or moved by a repack while on the frame.
+    // For the write plan; neither reaches the frame.
+    bool added = false;
+    bool moved = false;
 };
 
 inline constexpr uint8_t kStateOnDevice = 1;
@@ -76,12 +80,6 @@ class FlashModel {
     // Captures the next address as the used end, before AppendPicture.
     void CaptureNextAddress() { m_nextAddress = m_usedEnd; }
 
-    // The flash as the program last knew it to be on the frame: taken at the end of a read
-    // and after a successful synchronize; what a backup before writing saves.
-    void RememberDeviceImage() { m_knownImage = m_deviceImage; }
-    void RememberPictureStore() { m_knownImage = m_pictureStore; }
-    const std::vector<uint8_t>& KnownImage() const { return m_knownImage; }
-
     std::vector<uint8_t>& DeviceImage() { return m_deviceImage; }
     std::vector<uint8_t>& PictureStore() { return m_pictureStore; }
     std::vector<uint8_t>& BlockFlags() { return m_blockFlags; }
@@ -125,7 +123,6 @@ class FlashModel {
     AppState& m_state;
     std::vector<uint8_t> m_deviceImage;
     std::vector<uint8_t> m_pictureStore;
-    std::vector<uint8_t> m_knownImage;
     std::vector<uint8_t> m_blockFlags;
     PictureRecord m_records[flash::kRecordCount];
     uint8_t m_indexCopy[flash::kIndexCopySize] = {};

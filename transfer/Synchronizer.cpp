@@ -5,6 +5,8 @@
 #include "config/EventNames.h"
 #include "transfer/AlbumWritable.h"
 #include "transfer/FlashBackup.h"
+#include "transfer/SyncJournal.h"
+#include "transfer/SyncPlan.h"
 #include "transfer/TransferWorker.h"
 
 namespace framewise {
@@ -41,54 +43,76 @@ bool Synchronizer::Command(TransferWorker& worker) {
     return true;
 }
 
-bool Synchronizer::BackupBeforeWrite() {
+std::filesystem::path Synchronizer::BackupRoot() const {
+    return m_backupRoot ? *m_backupRoot : DefaultBackupRoot();
+}
+
+bool Synchronizer::BackupBeforeWrite(int n) {
     TransferContext& ctx = m_connection.Context();
+    const DeviceInfo& info = m_connection.Info();
     FlashModel& model = m_connection.Model();
-    const auto& image = model.KnownImage().empty() ? model.DeviceImage() : model.KnownImage();
-    std::filesystem::path saved;
+    const std::filesystem::path root = BackupRoot();
+    // The index's block as this write will leave it, so that the next attach knows a frame
+    // that got all of it.
+    model.BuildIndex(n);
+    const int ia = model.IndexAddress();
+    const uint64_t written = BlockHash(
+        model.PictureStore().data() + ia,
+        static_cast<size_t>(std::min<int64_t>(kBlockSize, int64_t{model.FlashBytes()} - ia)));
+    // After a write that never finished the frame is not whole: its journal already names the
+    // way back, and a backup of the frame as it is now would be none.
+    if (auto earlier = ReadSyncJournal(root, info)) {
+        earlier->writtenIndex = written;
+        std::string ignored;
+        WriteSyncJournal(root, info, *earlier, ignored);
+        return true;
+    }
+    ctx.frontend.SetStatusText(
+        ctx.language.Pick("Backing up the frame's album......", "正在备份相框中的相册......"));
+    // What the frame holds, exact: asked of the frame wherever this connection has not read
+    // or written it verified already (the model's images hold the pictures alone).
+    std::vector<uint8_t> image;
     std::string error;
-    const auto root = m_backupRoot ? *m_backupRoot : DefaultBackupRoot();
-    if (SaveFlashBackup(root, m_connection.Info(), image, saved, error)) return true;
+    if (!ReadAlbumArea(m_connection, image, error)) {
+        // A frame that cannot be read now is not written either.
+        ctx.frontend.ShowMessage(ctx.language.Pick(
+            "The frame's album could not be read before writing (" + error +
+                "); nothing was written to the frame.",
+            "写入前无法读取相框中的相册 (" + error + "); 没有向相框写入任何数据。"));
+        return false;
+    }
+    std::filesystem::path saved;
+    // The way back if this write is cut short.
+    if (SaveFlashBackup(root, info, image, saved, error) &&
+        WriteSyncJournal(root, info, SyncJournal{JournalKind::Synchronize, saved, written}, error))
+        return true;
     const std::string english =
         "The frame's album could not be backed up (" + error + "). Write to the frame anyway?";
     const std::string chinese = "无法备份相框中的相册 (" + error + ")。仍然写入相框吗?";
-    return ctx.frontend.AskYesNo(ctx.language.Pick(english, chinese));
+    if (!ctx.frontend.AskYesNo(ctx.language.Pick(english, chinese))) return false;
+    // Without a backup a write cut short can still be told at the next attach.
+    std::string ignored;
+    WriteSyncJournal(root, info, SyncJournal{JournalKind::Synchronize, {}, written}, ignored);
+    return true;
 }
 
-bool Synchronizer::WritePictureBlocks(int i) {
+bool Synchronizer::WriteBlocks(const std::vector<uint32_t>& blocks) {
     TransferContext& ctx = m_connection.Context();
     FlashModel& model = m_connection.Model();
-    auto& flags = model.BlockFlags();
     const auto& store = model.PictureStore();
-    const PictureRecord& record = model.Record(i);
-    const int64_t ia = model.IndexAddress();
-    const int64_t a = record.address;
-    const int64_t len = record.length;
-    if (!model.InPictureArea(a, len)) return true;  // nothing of ours to write
-    const int64_t b = a / kBlockSize;
-    const int64_t last = len > 0 ? (a + len - 1) / kBlockSize : b;
-
-    auto writeBlock = [&](int64_t block) {
-        flags[static_cast<size_t>(block)] = 1;
-        const int64_t address = block * kBlockSize;
-        if (address < ia) {
+    for (uint32_t address : blocks) {
+        // Flagged before writing: a block cut short may be left erased on the frame.
+        model.BlockFlags()[address / kBlockSize] = 1;
+        if (address < static_cast<uint32_t>(model.IndexAddress())) {
             ctx.frontend.ShowMessage(ctx.language.Tr(
                 "WRITEINPROTECT_TIPS",
                 "Download address wrong!It should not write in the protected address!"));
             return false;
         }
         const uint32_t length =
-            static_cast<uint32_t>(std::min<int64_t>(kBlockSize, model.FlashBytes() - address));
-        return m_connection.WriteBlockChecked(store.data() + address, length,
-                                              static_cast<uint32_t>(address));
-    };
-
-    // A picture that starts within the first 64 KB after the index address goes with the
-    // index block, written last.
-    if (a - ia >= kBlockSize && flags[static_cast<size_t>(b)] == 0 && !writeBlock(b)) return false;
-    // Every further block the picture runs into, however long it is.
-    for (int64_t block = b + 1; block <= last; ++block)
-        if (!writeBlock(block)) return false;
+            std::min<uint32_t>(kBlockSize, static_cast<uint32_t>(model.FlashBytes()) - address);
+        if (!m_connection.WriteBlockChecked(store.data() + address, length, address)) return false;
+    }
     return true;
 }
 
@@ -138,13 +162,14 @@ bool Synchronizer::Write() {
 
     m_connection.ShowTransferWarning();
     m_connection.Commands().Wake();
-    if (!BackupBeforeWrite()) {
+    const int n = std::clamp(m_sink.AlbumCount(), 0, kIndexEntries);
+    if (!BackupBeforeWrite(n)) {
         Failed(0);
         return false;
     }
 
     model.ClearStoreIndexEntries(0);
-    const int n = std::clamp(m_sink.AlbumCount(), 0, kIndexEntries);
+    const auto plan = ChooseSyncBlocks(model, n);
     bool stopped = false;
     for (int i = 0; i < n; ++i) {
         if (!state.m_bAttached) {
@@ -163,11 +188,12 @@ bool Synchronizer::Write() {
                          std::to_string(i + 1) + "/" + std::to_string(n));
         PictureRecord& record = model.Record(i);
         if (record.state == kStateToWrite) {
-            if (!WritePictureBlocks(i)) {
+            if (!WriteBlocks(plan[static_cast<size_t>(i)])) {
                 Failed(n);
                 return false;
             }
             record.state = kStateOnDevice;
+            record.added = record.moved = false;
         }
         fe.SetProgressPos(100 * i / n);
     }
@@ -185,6 +211,8 @@ bool Synchronizer::Write() {
         Failed(n);
         return false;
     }
+    // The index block is verified: the frame holds a whole album again.
+    RemoveSyncJournal(BackupRoot(), m_connection.Info());
 
     fe.SetProgressPos(100);
     m_sink.RefreshAlbumList();
@@ -195,7 +223,6 @@ bool Synchronizer::Write() {
     model.ClearRepacked();
     m_sink.UpdatePictureTotal(n);
     model.DeviceImage() = model.PictureStore();
-    model.RememberPictureStore();
     std::fill(model.BlockFlags().begin(), model.BlockFlags().end(), 0);
     ctx.ResetProgress();
     fe.SetStatusText(ctx.language.Tr("DOWNFINISH_TIPS", "Finished!"));

@@ -1,6 +1,8 @@
 // Album read of 100 pictures of 128 x 128 from a simulated frame: the host CPU time per
 // picture with a zero-latency link, and the whole read over the USB full-speed link model
-// against the raw time the link itself takes for the same commands.
+// against the raw time the link itself takes for the same commands. And a synchronize of one
+// picture added to that album over the same link: how much of it the backup read before the
+// write takes.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -20,6 +22,7 @@
 #include "device/SimulatedFrame.h"
 #include "transfer/AlbumReader.h"
 #include "transfer/DeviceConnection.h"
+#include "transfer/Synchronizer.h"
 
 namespace fw = framewise;
 namespace fs = std::filesystem;
@@ -36,7 +39,9 @@ class TimedChannel : public fw::DeviceChannel {
         : m_frame(std::move(frame)), m_link(link) {}
     bool IsPresent() const override { return m_frame->IsPlugged(); }
     bool SendDataIn(const uint8_t* cdb, int n, uint32_t length, uint8_t* data) override {
+        const auto before = linkTime;
         Charge(length);
+        if (cdb[0] == 0xCD && cdb[5] == 0 && cdb[10] == 0x03) readTime += linkTime - before;
         const auto start = std::chrono::steady_clock::now();
         const bool ok = m_frame->SendDataIn(cdb, n, length, data);
         inLink += std::chrono::steady_clock::now() - start;
@@ -50,6 +55,7 @@ class TimedChannel : public fw::DeviceChannel {
         return ok;
     }
     std::chrono::microseconds linkTime{0};          // what the model charges
+    std::chrono::microseconds readTime{0};          // of it, for flash reads
     std::chrono::steady_clock::duration inLink{0};  // what the calls really took
 
   private:
@@ -79,6 +85,7 @@ class FileAlbum : public fw::AlbumSink {
     void UpdatePictureTotal(int) override {}
     void EnsureVisible(int) override {}
     void Reset() { m_count = 0; }
+    void Added() { ++m_count; }
 
   private:
     fs::path m_folder;
@@ -139,10 +146,10 @@ double ThreadCpuSeconds() {
 }
 
 struct ReadTimes {
-    double cpu = 0;        // thread CPU of the read (the simulator's own work included)
-    double wall = 0;       // wall time of the read
-    double link = 0;       // what the link model charges for the read's commands
-    double inLink = 0;     // wall time spent inside the link's calls (sleep overshoot included)
+    double cpu = 0;     // thread CPU of the read (the simulator's own work included)
+    double wall = 0;    // wall time of the read
+    double link = 0;    // what the link model charges for the read's commands
+    double inLink = 0;  // wall time spent inside the link's calls (sleep overshoot included)
     bool ok = false;
 };
 
@@ -224,6 +231,76 @@ void BM_ReadAlbumUsbFullSpeed(benchmark::State& s) {
     s.counters["host_cpu_overhead_pct"] = 100.0 * sum.cpu / sum.link;
 }
 BENCHMARK(BM_ReadAlbumUsbFullSpeed)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// Reads the album of a copy of the frame, adds one picture and synchronizes it over the link;
+// only the synchronize is timed. Answers its wall time and the link time of its flash reads
+// (the backup of the album area before writing), or a negative time when it failed.
+std::pair<double, double> SynchronizeOnce(fw::SimulatedFrame::LinkModel link) {
+    Frame& f = TheFrame();
+    const fs::path image = f.dir / "sync.img";
+    fs::copy_file(f.image, image, fs::copy_options::overwrite_existing);
+    fs::remove_all(f.dir / "backups");
+    std::string error;
+    auto frame = fw::SimulatedFrame::Open(image, error);
+    frame->SetBusyPolls(0);
+    TimedChannel channel(frame, link);
+    fw::DeviceCommands commands(channel);
+    fw::RecordingFrontend frontend;
+    fw::Language language;
+    fw::Settings settings(f.dir / "start.ini");
+    fw::AppState state;
+    fw::WorkPaths paths = fw::WorkPaths::Under(f.dir / "work");
+    fs::remove_all(paths.albumFolder);
+    fs::create_directories(paths.albumFolder);
+    fw::TransferContext context{frontend, language, settings, state, paths, nullptr, nullptr};
+    fw::DeviceConnection connection(context, commands);
+    fw::JpegDecoder decoder;
+    FileAlbum album(paths.albumFolder);
+    fw::AlbumReader reader(connection, album, decoder);
+    fw::Synchronizer sync(connection, album);
+    sync.SetBackupRoot(f.dir / "backups");
+    state.m_bAttached = true;
+    connection.Attach();
+    reader.ReadAlbum();
+
+    fw::FlashModel& model = connection.Model();
+    std::vector<uint8_t> picture(model.Record(0).length);
+    std::memcpy(picture.data(), model.PictureStore().data() + model.Record(0).address,
+                picture.size());
+    model.FitsNewPicture(static_cast<int>(picture.size()), album.AlbumCount());
+    model.CaptureNextAddress();
+    model.AppendPicture(album.AlbumCount(), picture.data(), picture.size());
+    album.Added();
+    state.m_bModified = true;
+
+    frame->SetLinkModel(link);
+    channel.readTime = {};
+    const auto wall0 = std::chrono::steady_clock::now();
+    const bool ok = sync.Synchronize();
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+    return {ok ? wall : -1.0, std::chrono::duration<double>(channel.readTime).count()};
+}
+
+void BM_SynchronizeOnePictureUsbFullSpeed(benchmark::State& s) {
+    double wall = 0, backup = 0;
+    bool ok = true;
+    for (auto _ : s) {
+        const auto [w, b] = SynchronizeOnce(fw::SimulatedFrame::UsbFullSpeed());
+        ok = ok && w >= 0;
+        wall += w;
+        backup += b;
+    }
+    if (!ok) s.SkipWithError("the synchronize failed");
+    const double n = static_cast<double>(s.iterations());
+    s.counters["synchronize_s"] = wall / n;
+    s.counters["backup_read_link_s"] = backup / n;
+    s.counters["backup_share_pct"] = 100.0 * backup / wall;
+}
+BENCHMARK(BM_SynchronizeOnePictureUsbFullSpeed)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 
 }  // namespace
 

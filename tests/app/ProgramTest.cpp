@@ -15,9 +15,12 @@
 
 #include "ProgramTestSupport.h"
 #include "app/AlbumListView.h"
+#include "album/AlbumCommands.h"
 #include "app/ControlFactory.h"
+#include "config/RecordingFrontend.h"
 #include "config/ProfileFile.h"
 #include "picture/Workbench.h"
+#include "transfer/SyncJournal.h"
 
 using namespace framewise;
 using namespace framewise::test;
@@ -51,6 +54,31 @@ bool ShowsColours(QListWidget* list, const std::vector<int>& pictures) {
     return true;
 }
 
+// A run without a window over image that deletes the album's first picture and synchronizes,
+// the frame pulled out at command cutAt of the run (0: never). Answers the run's commands.
+uint64_t DeleteFirstAndSynchronize(const std::filesystem::path& dir,
+                                   const std::filesystem::path& image, uint64_t cutAt) {
+    RecordingFrontend fe;
+    FrameSession session(fe);
+    FrameSessionOptions options;
+    std::filesystem::create_directories(dir);
+    options.workRoot = dir / "core-work";
+    options.simulateImage = image;
+    options.dataFolder = std::filesystem::path(FRAMEWISE_SOURCE_DIR) / "data";
+    options.backupRoot = dir / "backups";
+    std::string error;
+    if (!session.Open(options, error)) return 0;
+    if (cutAt > 0) session.Simulated()->InjectFault(SimFault::Unplug, cutAt);
+    if (!session.AttachAndRead()) return 0;
+    AlbumCommands commands(session.Folder(), session.List(), session.Connection().Model(),
+                           session.State(), fe, session.GetLanguage(), [](int) {});
+    session.List().SetItemSelected(0, true);
+    if (!commands.DeleteSelected().deleted) return 0;
+    if (session.Synchronize() == (cutAt > 0)) return 0;
+    if (cutAt > 0) SetImagePlugged(image, true, error);
+    return session.Simulated()->TotalCommands();
+}
+
 }  // namespace
 
 class ProgramTest : public QObject {
@@ -62,6 +90,7 @@ class ProgramTest : public QObject {
     void albumCommandsAndSynchronizeReachTheFrame();
     void languageSwitchAndMissingMenuKeys();
     void dropOf200FilesBecomesABatchOf125();
+    void aSynchronizeCutShortIsOfferedAndPutBack();
 };
 
 void ProgramTest::startupReadsTheAlbumIntoTheList() {
@@ -328,4 +357,39 @@ void ProgramTest::dropOf200FilesBecomesABatchOf125() {
 }
 
 QTEST_MAIN(ProgramTest)
+// A synchronize cut short after the index block was erased leaves the frame looking empty and a
+// journal beside its backups: the window's start says so in one Yes/No box, asked on the
+// window's thread although the read's worker makes the offer, and Yes puts the album from
+// before the synchronize back into the frame before it is read into the list.
+void ProgramTest::aSynchronizeCutShortIsOfferedAndPutBack() {
+    TempDir dir;
+    const auto image = dir / "frame.img";
+    QVERIFY(MakeFrame(image, 5) > 0);
+    const auto original = Bytes(image);
+    // The run's commands counted on a copy: the index block's program is the second last.
+    std::filesystem::copy_file(image, dir / "count.img");
+    const uint64_t commands = DeleteFirstAndSynchronize(dir / "count", dir / "count.img", 0);
+    QVERIFY(commands > 10);
+    QVERIFY(DeleteFirstAndSynchronize(dir.path(), image, commands - 1) > 0);
+    const auto cut = Bytes(image);
+    QCOMPARE(cut[0x30000], uint8_t{0xFF});  // the index block erased: the frame looks empty
+
+    ProgramRun run(dir.path(), image);
+    Dialogs::SetNextAnswer(QMessageBox::Yes);
+    QVERIFY(run.StartAndRead());
+    const QStringList shown = Dialogs::TakeShown();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown[0].startsWith(Title(run) +
+                                 "The last synchronize of this frame did not finish"),
+             qPrintable(shown[0]));
+    QVERIFY(shown[0].contains(QStringLiteral(", 5 pictures)")));
+    QCOMPARE(run.Session().LastRecovery(), RecoveryOutcome::Restored);
+    // The album from before the synchronize, in the list and in the frame's album blocks.
+    QVERIFY(ShowsColours(run.List(), {1, 2, 3, 4, 5}));
+    const auto restored = Bytes(image);
+    QVERIFY(std::equal(original.begin() + 0x30000, original.begin() + 0x40000,
+                       restored.begin() + 0x30000));
+    QVERIFY(!ReadSyncJournal(dir / "backups", run.Session().Connection().Info()));
+}
+
 #include "ProgramTest.moc"

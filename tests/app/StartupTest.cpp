@@ -139,6 +139,7 @@ void StartupTest::sessionOpensUnderTheWindow() {
     AppOptions options;
     options.simulateImage = dir / "frame.img";
     options.workRoot = dir / "work";
+    options.backupRoot = dir / "backups";
     options.dataFolder = std::filesystem::path(FRAMEWISE_SOURCE_DIR) / "data";
 
     MainWindow window;

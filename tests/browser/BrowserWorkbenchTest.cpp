@@ -28,6 +28,9 @@ class BrowserWorkbenchTest : public QObject {
         FrameSession session(frontend);
         FrameSessionOptions options;
         options.workRoot = dir / "work";
+        // Backups of its own: frames made by tests share their header, and one left in the
+        // user's folder by another run would be offered to this frame at the attach.
+        options.backupRoot = dir / "backups";
         options.simulateImage = image;
         options.dataFolder = fs::path(FRAMEWISE_SOURCE_DIR) / "data";
         QVERIFY2(session.Open(options, error), error.c_str());

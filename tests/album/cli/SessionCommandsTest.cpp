@@ -63,7 +63,10 @@ TEST_F(SessionCommandsTest, FreshFrame) {
     EXPECT_EQ(json.out.front(), '{');
     EXPECT_EQ(json.out.substr(json.out.size() - 2), "}\n");
     EXPECT_NE(json.out.find("\"pictures\": 0,"), std::string::npos) << json.out;
-    EXPECT_NE(json.out.find("\"freeBytes\": 1896448}"), std::string::npos);
+    EXPECT_NE(json.out.find("\"freeBytes\": 1896448,"), std::string::npos);
+    // An empty album's budget is estimated from the LCD size and quality, bounded by capacity.
+    EXPECT_NE(json.out.find("\"averageEstimated\": true,"), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"morePicturesFit\": "), std::string::npos);
 
     CliRun pull = Cli("pull '" + (dir / "out").string() + "'");
     ASSERT_EQ(pull.code, 0) << pull.err;
