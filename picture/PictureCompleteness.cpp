@@ -55,11 +55,20 @@ uint32_t Le32(Bytes& b, size_t i) {
     return Le16(b, i) | (Le16(b, i + 2) << 16);
 }
 
+bool IsFrameMarker(uint8_t marker) {
+    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
 // Walks the marker segments and entropy-coded data up to the end marker; data after it (phone
-// makers append their own) does not matter.
+// makers append their own) does not matter. A header that lies about the picture's size counts
+// as short as well: every block of a scan codes at least one bit, and whatever the sampling
+// there is a block for every 32 x 32 pixels at least, so a first scan with fewer bits than
+// that ends long before the picture does (the reader would make up the rest in grey).
 bool JpegCutShort(Bytes& b) {
     size_t i = 2;
     const size_t n = b.size();
+    uint64_t width = 0, height = 0;
+    bool firstScan = true;
     while (true) {
         while (i < n && b[i] == 0xFF && i + 1 < n && b[i + 1] == 0xFF) ++i;  // fill bytes
         if (i + 1 >= n) return true;
@@ -72,13 +81,23 @@ bool JpegCutShort(Bytes& b) {
         }
         if (i + 4 > n) return true;
         const size_t length = (size_t(b[i + 2]) << 8) | b[i + 3];
+        if (IsFrameMarker(marker) && length >= 7 && i + 9 <= n) {
+            height = (uint64_t(b[i + 5]) << 8) | b[i + 6];
+            width = (uint64_t(b[i + 7]) << 8) | b[i + 8];
+        }
         i += 2 + length;
         if (i > n) return true;
         if (marker != 0xDA) continue;
         // Scan data: a 0xFF is followed by 0x00 (a data byte) or a restart marker.
+        const size_t start = i;
         while (i + 1 < n &&
                !(b[i] == 0xFF && b[i + 1] != 0x00 && !(b[i + 1] >= 0xD0 && b[i + 1] <= 0xD7)))
             ++i;
+        if (firstScan) {
+            firstScan = false;
+            const uint64_t leastBits = ((width + 31) / 32) * ((height + 31) / 32);
+            if (uint64_t(i - start) * 8 < leastBits) return true;
+        }
     }
 }
 

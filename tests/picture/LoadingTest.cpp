@@ -187,6 +187,16 @@ TEST(PictureFileCutShort, LongFilesAreWalkedWholeAndImpossibleSizesAreShort) {
     EXPECT_FALSE(PictureFileCutShort(write(jpeg + QByteArray(70000, '\0'))));
     for (int cut : {65536 + 3, 3 * 65536 - 1, int(jpeg.size()) - 2})
         EXPECT_TRUE(PictureFileCutShort(write(jpeg.left(cut)))) << cut;
+    // A whole JPEG whose header says 30000 x 30000 over two bytes of scan data.
+    EXPECT_TRUE(PictureFileCutShort(std::filesystem::path(FRAMEWISE_SOURCE_DIR) / "tests" / "data" /
+                                    "hostile" / "jpeg-30000x30000.jpg"));
+    QImage flat(2000, 1600, QImage::Format_RGB32);
+    flat.fill(qRgb(90, 90, 90));
+    QByteArray flatJpeg;
+    QBuffer flatBuffer(&flatJpeg);
+    flatBuffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(flat.save(&flatBuffer, "JPEG", 10));
+    EXPECT_FALSE(PictureFileCutShort(write(flatJpeg))) << flatJpeg.size();
 
     // Width 2^30, height -2^31 (top-down), 64 bits a pixel: 2^33 bytes a row times 2^31 rows
     // is 2^64, which 64-bit arithmetic takes for 0.

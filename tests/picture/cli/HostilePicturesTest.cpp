@@ -25,8 +25,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A picture never takes the program past this much memory; the run with no picture at all
-// stays around 60 MB (Qt's libraries and the frame's two flash images).
+// A picture never takes the program past this much memory; a run that adds one ordinary
+// picture stays near 30 MB (Qt's libraries and the frame's flash images).
 constexpr long kPeakBoundKb = 200 * 1024;
 constexpr rlim_t kAddressSpaceBound = rlim_t(2) << 30;
 
