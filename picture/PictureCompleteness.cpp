@@ -72,7 +72,11 @@ bool JpegCutShort(Bytes& b) {
     while (true) {
         while (i < n && b[i] == 0xFF && i + 1 < n && b[i + 1] == 0xFF) ++i;  // fill bytes
         if (i + 1 >= n) return true;
-        if (b[i] != 0xFF) return false;  // damaged, not short: the reader decides
+        if (b[i] != 0xFF) {
+            // Junk where a marker belongs: the reader skips to the next marker, and so do we.
+            while (i < n && b[i] != 0xFF) ++i;
+            continue;
+        }
         const uint8_t marker = b[i + 1];
         if (marker == 0xD9) return false;
         if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
