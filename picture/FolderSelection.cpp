@@ -16,6 +16,7 @@ std::vector<int> FolderSelection::SelectedIndices() const {
 void FolderSelection::SelectAll() {
     selected.assign(items.size(), true);
     if (!items.empty() && focused < 0) focused = 0;
+    Changed();
 }
 
 void FolderSelection::AdvanceSelection() {
@@ -27,6 +28,7 @@ void FolderSelection::AdvanceSelection() {
     focused = next;
     selectionMark = next;
     ensuredVisible = next;
+    Changed();
 }
 
 }  // namespace framewise

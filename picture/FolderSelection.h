@@ -2,6 +2,7 @@
 // and the folder they are in. The window fills it; Add reads it and moves the selection on.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,16 @@ struct FolderSelection {
     void SelectAll();
     // The single selected item gives way to the one after it (after the last, the first).
     void AdvanceSelection();
+
+    // Called after SelectAll and AdvanceSelection changed the selection, so that a list
+    // showing these items can show the new selection too.
+    void SetChangedHandler(std::function<void()> handler) { m_onChanged = std::move(handler); }
+
+  private:
+    void Changed() const {
+        if (m_onChanged) m_onChanged();
+    }
+    std::function<void()> m_onChanged;
 };
 
 }  // namespace framewise
