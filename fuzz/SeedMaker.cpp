@@ -262,6 +262,34 @@ void PictureSeeds(const fs::path& source) {
     }
 }
 
+// The header scan takes JPEG files with EXIF blocks; the thumbnails take every picture, its
+// first byte choosing the file name's extension (0 .jpg, 1 .dpf, 2 .png, 3 none).
+void ThumbnailSeeds(const fs::path& source) {
+    for (const auto& entry : fs::directory_iterator(source / "tests" / "data" / "exif")) {
+        const Bytes jpeg = ReadAll(entry.path());
+        const std::string name = entry.path().filename().string();
+        Seed("jpeg_header_scan", name, jpeg);
+        Bytes named{0};
+        named.insert(named.end(), jpeg.begin(), jpeg.end());
+        Seed("thumbnail", name, named);
+    }
+    auto named = [](uint8_t kind, const Bytes& bytes) {
+        Bytes b{kind};
+        b.insert(b.end(), bytes.begin(), bytes.end());
+        return b;
+    };
+    Seed("jpeg_header_scan", "photo-40x30.jpg", Saved(Photo(40, 30), "JPG", 70));
+    Seed("thumbnail", "photo-40x30.jpg", named(0, Saved(Photo(40, 30), "JPG", 70)));
+    Seed("thumbnail", "32x24-h1v1.dpf", named(1, Stream(32, 24, 0, 90, 0)));
+    Seed("thumbnail", "photo-24x36.png", named(2, Saved(Photo(24, 36), "PNG")));
+    Seed("thumbnail", "photo-17x5.bmp", named(3, Saved(Photo(17, 5), "BMP")));
+    for (const auto& entry : fs::directory_iterator(source / "tests" / "data" / "hostile")) {
+        if (entry.path().extension() == ".py") continue;
+        const uint8_t kind = entry.path().extension() == ".dpf" ? 1 : 3;
+        Seed("thumbnail", entry.path().filename().string(), named(kind, ReadAll(entry.path())));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -278,5 +306,6 @@ int main(int argc, char** argv) {
     FlashSeeds();
     DpfSeeds();
     PictureSeeds(source);
+    ThumbnailSeeds(source);
     return 0;
 }
