@@ -27,9 +27,15 @@ void ContextMenuModel::Update(const LanguageSwitch& change) {
 }
 
 QMenu* ContextMenuModel::Build(QWidget* parent,
-                               const std::function<void(int commandId)>& command) const {
+                               const std::function<void(int commandId)>& command,
+                               const QString& readAgainText) const {
     auto* menu = new QMenu(parent);
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (!readAgainText.isEmpty()) {
+        QAction* read = menu->addAction(readAgainText);
+        QObject::connect(read, &QAction::triggered, parent, [command] { command(kIdRead); });
+        menu->addSeparator();
+    }
     QMenu* languages = menu->addMenu(m_caption);
     auto* group = new QActionGroup(languages);
     for (const LanguageMenuEntry& e : m_entries) {

@@ -15,6 +15,10 @@ class QWidget;
 
 namespace framewise {
 
+// The entry that reads the frame again after a failed read.
+inline constexpr const char* kReadAgainEnglish = "Read the frame again";
+inline constexpr const char* kReadAgainChinese = "重新读取相框";
+
 class ContextMenuModel {
   public:
     // The menu as built at start-up.
@@ -28,8 +32,10 @@ class ContextMenuModel {
     const std::vector<LanguageMenuEntry>& Entries() const { return m_entries; }
 
     // A popup menu for parent; choosing an entry calls command with its id (kCmdAbout for
-    // About). The menu deletes itself once it has been hidden.
-    QMenu* Build(QWidget* parent, const std::function<void(int commandId)>& command) const;
+    // About). With readAgainText, an entry with that text and the id kIdRead comes first. The
+    // menu deletes itself once it has been hidden.
+    QMenu* Build(QWidget* parent, const std::function<void(int commandId)>& command,
+                 const QString& readAgainText = {}) const;
 
   private:
     QString m_caption = QStringLiteral("Language");

@@ -26,6 +26,8 @@ bool Covers(DisableReason reason, int id) {
             return id == kIdMoveUp;
         case DisableReason::MovingDown:
             return id == kIdMoveDown;
+        case DisableReason::Adding:
+            return id == kIdAdd;
         case DisableReason::PictureTools:
             return id == kIdZoomIn || id == kIdZoomOut || id == kIdRotateLeft ||
                    id == kIdRotateRight;

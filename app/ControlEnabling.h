@@ -17,8 +17,9 @@ enum class DisableReason : uint8_t {
     MovingUp,       // Move Up runs: the Up button
     MovingDown,     // Move Down runs: the Down button
     PictureTools,   // after a batch: zoom and rotate wait for a single folder picture
+    Adding,         // an Add runs: the Add button
 };
-inline constexpr int kDisableReasonCount = 7;
+inline constexpr int kDisableReasonCount = 8;
 
 // The sixteen command controls in the order they are switched.
 inline constexpr std::array<int, 16> kCommandControls{1025, 1005, 1004, 1008, 1023, 1012,

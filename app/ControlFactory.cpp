@@ -3,50 +3,82 @@
 #include <QIcon>
 #include <QLabel>
 #include <QPainter>
-#include <QPixmap>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QToolButton>
+#include <algorithm>
+#include <map>
+
+#include "config/ControlIds.h"
+#include "controls/CImageButtonWithStyle.h"
+#include "controls/Icons.h"
+#include "controls/PercentProgressCtrl.h"
 
 namespace framewise::factory {
 
 namespace {
 constexpr char kConnectedProperty[] = "connected";
+constexpr char kPositionProperty[] = "position";
+constexpr int kPositionRole = Qt::UserRole + 1;
+// A label that shrinks its font until its text fits.
+class FittingLabel : public QLabel {
+  public:
+    using QLabel::QLabel;
 
-// A plug drawn in the state's colour: green while the frame is connected, grey otherwise.
-QPixmap ConnectionPicture(bool connected, QSize size) {
-    QPixmap pixmap(size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QColor colour = connected ? QColor(0x2e, 0xa0, 0x43) : QColor(0x90, 0x90, 0x90);
-    const qreal w = size.width(), h = size.height();
-    p.setPen(Qt::NoPen);
-    p.setBrush(colour);
-    p.drawRoundedRect(QRectF(w * 0.25, h * 0.30, w * 0.50, h * 0.38), 3, 3);
-    p.drawRect(QRectF(w * 0.33, h * 0.12, w * 0.09, h * 0.20));
-    p.drawRect(QRectF(w * 0.58, h * 0.12, w * 0.09, h * 0.20));
-    p.drawRect(QRectF(w * 0.45, h * 0.66, w * 0.10, h * 0.24));
-    if (!connected) {
-        p.setPen(QPen(QColor(0xc0, 0x30, 0x30), 2.5));
-        p.drawLine(QPointF(w * 0.18, h * 0.82), QPointF(w * 0.82, h * 0.18));
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect box = contentsRect();
+        constexpr int flags = Qt::AlignCenter | Qt::TextWordWrap;
+        QFont font = this->font();
+        for (qreal size = font.pointSizeF(); size > 5.0; size -= 0.5) {
+            font.setPointSizeF(size);
+            const QFontMetrics metrics(font);
+            const QRect needed = metrics.boundingRect(box, flags, text());
+            // The first line's space above the capitals and the last line's below the
+            // baseline may fall outside: no ink is lost.
+            const int spare = metrics.descent();
+            if (needed.width() <= box.width() && needed.height() <= box.height() + spare) break;
+        }
+        painter.setFont(font);
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                       QPalette::WindowText));
+        painter.drawText(box, flags, text());
     }
-    return pixmap;
-}
+};
+
 }  // namespace
 
+QWidget* MakePictureTotal(QWidget* parent, const QString& text) {
+    auto* label = new FittingLabel(text, parent);
+    label->setAlignment(Qt::AlignCenter);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    return label;
+}
+
 QAbstractButton* MakeImageButton(QWidget* parent, const QString& text) {
-    auto* button = new QToolButton(parent);
+    auto* button = new CImageButtonWithStyle(parent);
     button->setText(text);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    button->setFocusPolicy(Qt::StrongFocus);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    button->setIconSize(QSize(icons::kButtonIconSide, icons::kButtonIconSide));
     return button;
 }
 
 void SetButtonIcon(QAbstractButton* button, const QIcon& icon) {
     button->setIcon(icon);
-    if (auto* tool = qobject_cast<QToolButton*>(button))
-        tool->setToolButtonStyle(icon.isNull() ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);
+    button->setIconSize(QSize(icons::kButtonIconSide, icons::kButtonIconSide));
+    button->update();
+}
+
+const char* ButtonIconName(int controlId) {
+    static const std::map<int, const char*> names{
+        {kIdZoomIn, icons::kZoomIn}, {kIdZoomOut, icons::kZoomOut},
+        {kIdRect, icons::kCrop},     {kIdRotateLeft, icons::kRotateLeft},
+        {kIdAdd, icons::kAdd},       {kIdRotateRight, icons::kRotateRight},
+        {kIdMoveUp, icons::kUp},     {kIdMoveDown, icons::kDown},
+    };
+    const auto it = names.find(controlId);
+    return it == names.end() ? nullptr : it->second;
 }
 
 QAbstractButton* MakePushButton(QWidget* parent, const QString& text) {
@@ -57,25 +89,25 @@ QAbstractButton* MakePushButton(QWidget* parent, const QString& text) {
 }
 
 QWidget* MakeProgressBar(QWidget* parent) {
-    auto* bar = new QProgressBar(parent);
-    bar->setRange(0, 100);
-    bar->setValue(0);
-    bar->setTextVisible(true);
-    bar->setAlignment(Qt::AlignCenter);
+    auto* bar = new PercentProgressCtrl(parent);
+    bar->SetRange(0, 100);
     return bar;
 }
 
 void SetProgressRange(QWidget* bar, int low, int high) {
-    if (auto* p = qobject_cast<QProgressBar*>(bar)) p->setRange(low, high);
+    if (auto* p = qobject_cast<PercentProgressCtrl*>(bar)) p->SetRange(low, high);
 }
 
 void SetProgressPos(QWidget* bar, int pos) {
-    if (auto* p = qobject_cast<QProgressBar*>(bar)) p->setValue(pos);
+    auto* p = qobject_cast<PercentProgressCtrl*>(bar);
+    if (!p) return;
+    p->SetPos(pos);
+    // The control keeps its position to itself; the window reads it back from here.
+    p->setProperty(kPositionProperty, pos);
 }
 
 int ProgressPos(const QWidget* bar) {
-    auto* p = qobject_cast<const QProgressBar*>(bar);
-    return p ? p->value() : 0;
+    return bar ? bar->property(kPositionProperty).toInt() : 0;
 }
 
 QWidget* MakeConnectionIndicator(QWidget* parent) {
@@ -90,12 +122,55 @@ void ShowConnection(QWidget* indicator, bool connected) {
     auto* label = qobject_cast<QLabel*>(indicator);
     if (!label) return;
     label->setProperty(kConnectedProperty, connected);
-    const int side = std::max(16, std::min(label->width(), label->height()) - 6);
-    label->setPixmap(ConnectionPicture(connected, QSize(side, side)));
+    // The picture fills the frame but its edge; drawn afresh at the size the layout gave.
+    const int side =
+        std::max(16, std::min(label->width(), label->height()) - 2 * label->frameWidth() - 4);
+    const QIcon icon = FramewiseIcon(connected ? icons::kConnected : icons::kDisconnected);
+    label->setPixmap(icon.pixmap(QSize(side, side), label->devicePixelRatioF()));
 }
 
 bool ShowsConnected(const QWidget* indicator) {
     return indicator && indicator->property(kConnectedProperty).toBool();
+}
+
+PlacedIconList::PlacedIconList(QWidget* parent) : QListWidget(parent) {
+    setViewMode(QListView::IconMode);
+    // Items are placed by position only in free movement; dragging stays off, so the user
+    // cannot move them.
+    setMovement(QListView::Free);
+    setDragEnabled(false);
+    setDragDropMode(QAbstractItemView::NoDragDrop);
+    setAcceptDrops(false);
+    setResizeMode(QListView::Fixed);
+    setSpacing(0);
+    setWrapping(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setFrameShape(QFrame::StyledPanel);
+}
+
+void PlacedIconList::SetItemPosition(int row, QPoint position) {
+    if (QListWidgetItem* it = item(row)) {
+        it->setData(kPositionRole, position);
+        Place(row);
+    }
+}
+
+QPoint PlacedIconList::ItemPosition(int row) const {
+    const QListWidgetItem* it = item(row);
+    return it ? it->data(kPositionRole).toPoint() : QPoint();
+}
+
+void PlacedIconList::Place(int row) {
+    const QListWidgetItem* it = item(row);
+    if (!it || !it->data(kPositionRole).isValid()) return;
+    setPositionForIndex(it->data(kPositionRole).toPoint(), indexFromItem(it));
+}
+
+void PlacedIconList::doItemsLayout() {
+    // The view lays its items out in its own flow whenever it likes (rows inserted, a
+    // resize); they go back to their places straight after.
+    QListWidget::doItemsLayout();
+    for (int row = 0; row < count(); ++row) Place(row);
 }
 
 }  // namespace framewise::factory

@@ -92,8 +92,10 @@ QMessageBox::StandardButton Dialogs::Show(QWidget* parent, Kind kind, const QStr
         QMutexLocker lock(&s.mutex);
         if (s.scripted) {
             s.shown << title + QLatin1Char('|') + text;
-            if (s.answers.empty())
-                return ButtonsOf(kind) == QMessageBox::Ok ? QMessageBox::Ok : QMessageBox::No;
+            // A box with only OK asks nothing: the answers queued are for the questions, even
+            // when a worker's message comes in between.
+            if (ButtonsOf(kind) == QMessageBox::Ok) return QMessageBox::Ok;
+            if (s.answers.empty()) return QMessageBox::No;
             const auto answer = s.answers.front();
             s.answers.pop_front();
             return answer;

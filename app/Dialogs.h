@@ -36,10 +36,10 @@ class Dialogs {
                                                  const QString& defaultExtension,
                                                  const QString& filter);
 
-    // Test seam. While scripted, nothing is shown: boxes and choosers take the answers
+    // Test seam. While scripted, nothing is shown: questions and choosers take the answers
     // queued here in order (a save-file answer is the name as typed and the name filter
-    // chosen); with the queue empty a box answers Ok, a question No and a chooser is
-    // cancelled. What they would have shown is recorded.
+    // chosen); an OK-only box takes none and answers Ok; with the queue empty a question
+    // answers No and a chooser is cancelled. What they would have shown is recorded.
     static void SetScripted(bool scripted);
     static void SetNextAnswer(QMessageBox::StandardButton answer);
     static void SetNextFolder(std::optional<QString> folder);

@@ -21,6 +21,7 @@
 #include "app/StatusLine.h"
 #include "app/WindowActions.h"
 #include "config/ControlIds.h"
+#include "config/Language.h"
 
 namespace framewise {
 
@@ -126,13 +127,20 @@ void MainWindow::paintEvent(QPaintEvent* event) {
         QMetaObject::invokeMethod(this, &MainWindow::LayoutMainWindow, Qt::QueuedConnection);
     }
     QDialog::paintEvent(event);
+    if (!m_painted) {
+        m_painted = true;
+        emit FirstPainted();
+    }
 }
 
 void MainWindow::LayoutMainWindow() {
     const QSize screen = ScreenSize();
     m_geometry = ComputeLayout(screen, screen, QSize(kCanvasWidth, kCanvasHeight));
+    // The layout's size is the whole window's, frame and title bar included, as a window
+    // covering a small screen must be: the client area is what the frame leaves of it.
+    const QSize frame = frameGeometry().size() - size();
     move(m_geometry.window.topLeft());
-    setFixedSize(m_geometry.window.size());
+    setFixedSize(m_geometry.window.size() - frame);
     m_controls->Place(m_geometry);
     m_laidOut = true;
     CreateStatusBar();
@@ -232,6 +240,8 @@ void MainWindow::OnAddAccelerator() {
 void MainWindow::OnMenuCommand(int commandId) {
     if (commandId == kCmdAbout) {
         OnAbout();
+    } else if (commandId == kIdRead && m_actions) {
+        m_actions->ReadAgain();
     } else if (commandId >= kCmdFirstLanguage && commandId <= kCmdLastLanguage && m_actions) {
         m_actions->SwitchLanguage(commandId);
     }
@@ -280,7 +290,12 @@ void MainWindow::EndProgram(int code) {
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     if (m_state && !ContextMenuAllowed(*m_state)) return;
-    QMenu* menu = m_menu.Build(this, [this](int id) { OnMenuCommand(id); });
+    QString readAgain;
+    if (m_actions && m_actions->ReadAgainOffered()) {
+        readAgain = QString::fromStdString(
+            m_language ? m_language->Pick(kReadAgainEnglish, kReadAgainChinese) : kReadAgainEnglish);
+    }
+    QMenu* menu = m_menu.Build(this, [this](int id) { OnMenuCommand(id); }, readAgain);
     menu->popup(event->globalPos());
 }
 

@@ -73,6 +73,7 @@ class MainWindow : public QDialog, public FrontendSurface {
 
     // Ends the window (the program's modal loop) with code, after the actions' clean-up.
     void EndProgram(int code = 0);
+    bool Ending() const { return m_ending; }
 
     // FrontendSurface.
     void ShowStatusText(const QString& text) override { SetStatusText(text); }
@@ -83,6 +84,10 @@ class MainWindow : public QDialog, public FrontendSurface {
     void DeliverEvent(const QString& name, long wParam) override;
     QWidget* DialogParent() override { return this; }
     QString DialogTitle() const override { return windowTitle(); }
+
+  signals:
+    // The window's first paint, once (the start-up benchmark watches for it).
+    void FirstPainted();
 
   public slots:
     void OnCommand(int commandId);
@@ -136,6 +141,7 @@ class MainWindow : public QDialog, public FrontendSurface {
     bool m_laidOut = false;
     bool m_progressCtrlOff = false;
     bool m_ending = false;
+    bool m_painted = false;
     AppState* m_state = nullptr;
     const Language* m_language = nullptr;
     Frontend* m_frontend = nullptr;

@@ -20,19 +20,20 @@ struct ProgramParts {
     FrameSession& session;
 };
 
-// Opens the session (work folders, configuration, language, the device link) and prepares
-// the window. nullopt: run the window; otherwise the exit code (the start failed, or no
-// frame is there: the plug-in message has been shown and the code is 0).
+// Opens the session (work folders, configuration, language with its menu, the device link
+// watching frames come and go). nullopt: run the window; otherwise the exit code (the start
+// failed, or no frame is there: the plug-in message has been shown and the code is 0).
 std::optional<int> OpenSession(ProgramParts& parts, const AppOptions& options);
 
-// The texts and state of the window after the session has opened.
+// The texts and state of the window after the session has opened: the title, the progress bar
+// mode, the language as the start-up applied it (menu, captions, tooltips), the quality
+// slider, and every command control off until a frame's album has been read.
 void PrepareWindow(ProgramParts& parts, ShellActions& actions);
 
-// SEAM for the session wiring: what the window does with the frame found at start-up
-// (attach, then the album read on its worker, reported by "DPFAttach" / "FinishThread" /
-// "TransferFailed"). Today it only shows the connected state; the album stays empty and
-// the command controls stay disabled.
-void BeginConnection(ProgramParts& parts);
+// The frame found at start-up: the connected state shown, the frame attached (which posts
+// "DPFAttach", whose handler starts the read) and the picture buttons given their icons.
+// True when the frame was attached.
+bool BeginConnection(ProgramParts& parts);
 
 // The plug-in request shown when no frame is there at start-up.
 inline constexpr const char* kPlugInMessage =

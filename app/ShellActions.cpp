@@ -2,6 +2,7 @@
 
 #include "album/FrameSession.h"
 #include "app/MainWindow.h"
+#include "app/QtTranslations.h"
 #include "config/LanguageUi.h"
 #include "config/Settings.h"
 
@@ -29,10 +30,10 @@ CaptionState ShellActions::CurrentCaptionState() {
 }
 
 void ShellActions::SwitchLanguage(int commandId) {
-    const LanguageSwitch change =
-        ApplyLanguage(commandId, m_session.GetLanguage(), m_session.GetSettings(),
-                      CurrentCaptionState(), m_shell.title.toStdString(), m_frontend);
-    m_window.ApplyLanguageSwitch(change);
+    // The session's switch also writes the picture total again in the new language.
+    m_window.ApplyLanguageSwitch(m_session.SwitchLanguage(commandId, CurrentCaptionState()));
+    // Qt's own texts (dialogs, Yes/No) follow the language the window now speaks.
+    ApplyQtTranslations(m_session.GetLanguage().CurrentName());
 }
 
 AboutTexts ShellActions::About() {

@@ -33,6 +33,10 @@ class WindowActions {
     virtual AboutTexts About() { return {}; }
     // The add queue of an accepted drop (never empty).
     virtual void FilesDropped(const std::vector<std::string>& queue) { (void)queue; }
+    // After a failed read: whether the right-button menu offers to read the frame again, and
+    // doing it.
+    virtual bool ReadAgainOffered() { return false; }
+    virtual void ReadAgain() {}
     // The user confirmed quitting (or a stopped synchronize ended): the clean-up before the
     // window ends. Workers are stopped and joined by then.
     virtual void Quit() {}

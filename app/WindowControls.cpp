@@ -51,11 +51,8 @@ WindowControls::WindowControls(QWidget* window) {
 
     Add(kIdFolderTree, MakeFolderTree(window));
     Add(kIdFolderPictureList, MakeIconList(window));
-    Add(kIdAlbumList, MakeIconList(window));
-    auto* total = new QLabel(QStringLiteral("Total Pictures:\n 0 / 0"), window);
-    total->setAlignment(Qt::AlignCenter);
-    total->setTextFormat(Qt::PlainText);
-    Add(kIdPictureTotal, total);
+    Add(kIdAlbumList, new PlacedIconList(window));
+    Add(kIdPictureTotal, MakePictureTotal(window, QStringLiteral("Total Pictures:\n 0 / 0")));
     Add(kIdProgress, MakeProgressBar(window));
     Add(kIdConnection, MakeConnectionIndicator(window));
 
@@ -99,6 +96,10 @@ QAbstractButton* WindowControls::Button(int id) const {
 
 QListWidget* WindowControls::AlbumList() const {
     return qobject_cast<QListWidget*>(Get(kIdAlbumList));
+}
+
+factory::PlacedIconList* WindowControls::PlacedAlbumList() const {
+    return dynamic_cast<factory::PlacedIconList*>(Get(kIdAlbumList));
 }
 
 QListWidget* WindowControls::FolderPictureList() const {

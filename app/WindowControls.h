@@ -17,6 +17,9 @@ class QWidget;
 
 namespace framewise {
 
+namespace factory {
+class PlacedIconList;
+}
 class ControlEnabling;
 struct WindowGeometry;
 
@@ -30,6 +33,8 @@ class WindowControls {
     QWidget* Get(int id) const;
     QAbstractButton* Button(int id) const;  // null for an id that is no button
     QListWidget* AlbumList() const;
+    // The album list as the list that places its items where it is told.
+    factory::PlacedIconList* PlacedAlbumList() const;
     QListWidget* FolderPictureList() const;
     QTreeWidget* FolderTree() const;
     // Every command button, with its id, for routing clicks.

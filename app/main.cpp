@@ -1,41 +1,44 @@
 // framewise: the desktop window of the picture-frame companion.
 #include <QApplication>
 
+#include <time.h>
+
+#include <cstdlib>
 #include <iostream>
 
-#include "album/FrameSession.h"
 #include "app/AppOptions.h"
-#include "app/GuiFrontend.h"
-#include "app/MainWindow.h"
-#include "app/SessionStartup.h"
-#include "app/ShellActions.h"
+#include "app/Program.h"
 #include "app/SingleInstance.h"
 
 using namespace framewise;
 
 namespace {
 
+// FRAMEWISE_FIRST_PAINT_EXIT (a measuring aid of the start-up benchmark): at its first paint
+// the window writes the monotonic clock in nanoseconds to standard output and the program ends.
+void ReportFirstPaint(MainWindow& window) {
+    if (!std::getenv("FRAMEWISE_FIRST_PAINT_EXIT")) return;
+    QObject::connect(&window, &MainWindow::FirstPainted, &window, [] {
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        std::cout << "first-paint " << (now.tv_sec * 1000000000LL + now.tv_nsec) << std::endl;
+        QCoreApplication::exit(0);
+    });
+}
+
 int RunProgram(QApplication& app, const AppOptions& options) {
     SingleInstance instance(SingleInstance::DefaultName());
     if (instance.Claim() == SingleInstance::Role::Secondary) return kAppExitOk;
 
-    MainWindow window;
-    GuiFrontend frontend(window);
-    FrameSession session(frontend);
-    ProgramParts parts{window, frontend, session};
-    if (auto code = OpenSession(parts, options)) return *code;
-
-    ShellActions actions(window, session, frontend, ReadShellSettings(session.GetSettings()));
-    PrepareWindow(parts, actions);
-    BeginConnection(parts);
-    QObject::connect(&instance, &SingleInstance::RaiseRequested, &window,
+    Program program(options);
+    ReportFirstPaint(program.Window());
+    if (auto code = program.Start()) return *code;
+    QObject::connect(&instance, &SingleInstance::RaiseRequested, &program.Window(),
                      &MainWindow::RaiseFromSecondStart);
-    QObject::connect(&window, &QDialog::finished, &app, [&app](int code) { app.exit(code); });
-    window.StartOpening();
+    QObject::connect(&program.Window(), &QDialog::finished, &app,
+                     [&app](int code) { app.exit(code); });
     const int code = app.exec();
-    // No worker may be left waiting on a window that no longer runs.
-    frontend.Close();
-    session.Close();
+    program.Shutdown();
     return code;
 }
 

@@ -184,7 +184,9 @@ void FolderBrowser::OnSourceTileToBmpOne(long /*index*/) {
             m_waitBox->SetText(QStringLiteral("Loading %1%").arg(100 * index / std::max(n, 1)));
         if (next == ThumbnailRun::Next::Skipped) continue;  // no item, no gap
         // AddThumbnail: the framed thumbnail as the list shows it, at the side's size.
-        m_strThumbName = m_folderPictureNames[std::size_t(index)];
+        // The name as the run was given it: the folder's list may already be the next
+        // folder's, whose run has not started yet.
+        m_strThumbName = m_run.Name(index);
         const QImage shown =
             framed.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         m_list.AddThumbnail(m_strThumbName, QPixmap::fromImage(shown));

@@ -128,4 +128,9 @@ int ThumbnailRun::Count() const {
     return m_state ? int(m_state->results.size()) : 0;
 }
 
+std::string ThumbnailRun::Name(int index) const {
+    if (!m_state || index < 0 || index >= int(m_state->job.names.size())) return {};
+    return m_state->job.names[std::size_t(index)];
+}
+
 }  // namespace framewise

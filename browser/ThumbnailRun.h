@@ -59,6 +59,8 @@ class ThumbnailRun {
     // A run has started and has not yet posted its end (nor been cancelled).
     bool Active() const;
     int Count() const;
+    // The name of the running run's picture index (as its job was given it).
+    std::string Name(int index) const;
 
   private:
     struct State;

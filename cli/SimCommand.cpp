@@ -1,8 +1,10 @@
-// framewise-cli sim create: writes a fresh flash image for the simulated frame; sim plug and
-// sim unplug put a simulated frame in and pull it out, also under a program running on it.
+// framewise-cli sim create: writes a fresh flash image for the simulated frame; sim demo
+// writes one with pictures on it; sim plug and sim unplug put a simulated frame in and pull
+// it out, also under a program running on it.
 #include <ostream>
 
 #include "cli/Command.h"
+#include "cli/SimDemo.h"
 #include "device/FrameImage.h"
 #include "device/SimulatedFrame.h"
 
@@ -13,12 +15,15 @@ namespace {
 constexpr const char* kCreateSynopsis =
     "sim create IMAGE [--lcd WxH] [--flash KB] [--index-address N] [--capacity N] "
     "[--format V] [--quality Q] [--firmware TEXT]";
+constexpr const char* kDemoSynopsis = "sim demo IMAGE [the options of sim create]";
 constexpr const char* kSynopsis =
     "sim create IMAGE [--lcd WxH] [--flash KB] [--index-address N] [--capacity N] "
-    "[--format V] [--quality Q] [--firmware TEXT] | sim unplug IMAGE | sim plug IMAGE";
+    "[--format V] [--quality Q] [--firmware TEXT] | sim demo IMAGE [OPTIONS] | "
+    "sim unplug IMAGE | sim plug IMAGE";
 constexpr const char* kSummary =
-    "write a fresh, empty frame image for --simulate; pull the simulated frame out or put it "
-    "back, also under a program running on IMAGE (it stays out while IMAGE.unplugged exists)";
+    "write a fresh, empty frame image for --simulate, or (demo) one with a few pictures "
+    "Framewise paints itself; pull the simulated frame out or put it back, also under a "
+    "program running on IMAGE (it stays out while IMAGE.unplugged exists)";
 
 bool ParseSize(const std::string& text, uint32_t& width, uint32_t& height) {
     auto x = text.find_first_of("xX");
@@ -61,7 +66,8 @@ int RunPlug(Context& ctx, bool plugged) {
     return kExitOk;
 }
 
-int RunCreate(Context& ctx) {
+// sim create and sim demo: the frame's options and the image.
+int RunCreate(Context& ctx, bool demo) {
     auto& args = ctx.args;
     args.erase(args.begin());
     FrameImageOptions options;
@@ -81,7 +87,7 @@ int RunCreate(Context& ctx) {
     }
     if (firmware) options.firmware = *firmware;
     if (args.size() != 1 || args[0].rfind("--", 0) == 0) {
-        ctx.err << "usage: framewise-cli " << kCreateSynopsis << "\n";
+        ctx.err << "usage: framewise-cli " << (demo ? kDemoSynopsis : kCreateSynopsis) << "\n";
         return kExitUsage;
     }
     std::string problem = CheckFrameImageOptions(options);
@@ -89,6 +95,7 @@ int RunCreate(Context& ctx) {
         ctx.err << "framewise-cli: " << problem << "\n";
         return kExitUsage;
     }
+    if (demo) return CreateDemoFrame(ctx, args[0], options);
     std::string error;
     if (!CreateFrameImage(args[0], options, error)) {
         ctx.err << "framewise-cli: " << error << "\n";
@@ -102,7 +109,7 @@ int RunCreate(Context& ctx) {
 
 int RunSim(Context& ctx) {
     const std::string what = ctx.args.empty() ? std::string() : ctx.args[0];
-    if (what == "create") return RunCreate(ctx);
+    if (what == "create" || what == "demo") return RunCreate(ctx, what == "demo");
     if (what == "plug" || what == "unplug") return RunPlug(ctx, what == "plug");
     ctx.err << "usage: framewise-cli " << kSynopsis << "\n";
     return kExitUsage;

@@ -108,14 +108,20 @@ void WorkPaths::DeleteCanvasFiles() const {
     fs::remove(forShowBmp, ec);
 }
 
+fs::path FindDataFolderFor(const fs::path& exeFolder, const fs::path& fallback) {
+    std::error_code ec;
+    if (!exeFolder.empty()) {
+        if (fs::is_regular_file(exeFolder / "StartInfoUnicode.ini", ec)) return exeFolder;
+        const fs::path installed = exeFolder.parent_path() / "share" / "framewise";
+        if (fs::is_regular_file(installed / "StartInfoUnicode.ini", ec)) return installed;
+    }
+    return fallback;
+}
+
 fs::path FindDataFolder() {
     std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        fs::path dir = exe.parent_path();
-        if (fs::exists(dir / "StartInfoUnicode.ini", ec)) return dir;
-    }
-    return fs::path(FRAMEWISE_DATA_DIR);
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return FindDataFolderFor(ec ? fs::path() : exe.parent_path(), fs::path(FRAMEWISE_DATA_DIR));
 }
 
 }  // namespace framewise

@@ -45,4 +45,10 @@ struct WorkPaths {
 // program (a build tree) when they are there, else the installed data folder.
 std::filesystem::path FindDataFolder();
 
+// FindDataFolder for a program in exeFolder: exeFolder itself when it holds the start-up
+// file, else exeFolder/../share/framewise when that does (an installation under any prefix,
+// moved or not), else fallback (the data folder of the configured prefix).
+std::filesystem::path FindDataFolderFor(const std::filesystem::path& exeFolder,
+                                        const std::filesystem::path& fallback);
+
 }  // namespace framewise

@@ -207,6 +207,25 @@ TEST(AppOptions, ParsesTheProgramsOptions) {
     EXPECT_EQ(ParseAppOptions(V{"--simulate"}).error, "--simulate needs a value");
     EXPECT_EQ(ParseAppOptions(V{"--bogus"}).error, "unknown option --bogus");
     EXPECT_EQ(ParseAppOptions(V{"frame.img"}).error, "unexpected argument frame.img");
+
+    // The simulated frame's testing aids: faults in order, the link's pace; both only with
+    // --simulate.
+    o = ParseAppOptions(V{"--sim-fault", "unplug@40", "--simulate", "f.img", "--sim-fault",
+                          "fail-transfer@3", "--sim-link", "20000"});
+    EXPECT_TRUE(o.error.empty()) << o.error;
+    ASSERT_EQ(o.simFaults.size(), 2u);
+    EXPECT_EQ(o.simFaults[0], std::make_pair(SimFault::Unplug, uint64_t{40}));
+    EXPECT_EQ(o.simFaults[1], std::make_pair(SimFault::FailTransfer, uint64_t{3}));
+    ASSERT_TRUE(o.simLink.has_value());
+    EXPECT_EQ(o.simLink->bytesPerSecond, 20000u);
+    EXPECT_EQ(ParseAppOptions(V{"--simulate", "f", "--sim-link", "usb-full-speed"}).simLink->bytesPerSecond,
+              SimulatedFrame::UsbFullSpeed().bytesPerSecond);
+    for (const V& bad : {V{"--simulate", "f", "--sim-fault", "melt@1"},
+                         V{"--simulate", "f", "--sim-fault", "unplug@0"},
+                         V{"--simulate", "f", "--sim-link", "0"},
+                         V{"--simulate", "f", "--sim-link", "fast"}, V{"--sim-fault", "unplug@1"},
+                         V{"--sim-link", "usb-full-speed"}})
+        EXPECT_FALSE(ParseAppOptions(bad).error.empty()) << bad[bad.size() - 1];
 }
 
 TEST(SaveFilter, TranslatesToQtFiltersAndCompletesBareNames) {

@@ -82,12 +82,16 @@ void MainWindowTest::opensAnimatedThenLaysOutOnce() {
     QVERIFY(opening->Finished());
     QVERIFY(!window.LaidOut());  // the layout waits for the first paint after the growth
     QTRY_VERIFY(window.LaidOut());
-    QCOMPARE(window.size(), QSize(799, 600));
+    // The whole window, frame included, covers the screen; the client is what the frame
+    // leaves of it.
+    QCOMPARE(window.frameGeometry().size(), QSize(799, 600));
     QCOMPARE(window.pos(), QPoint(0, 0));
     QCOMPARE(window.findChild<QWidget*>(QStringLiteral("1005"))->geometry(),
              QRect(546, 93, 228, 364));
     QCOMPARE(window.PreviewTop(), window.findChild<QWidget*>(QStringLiteral("1020"))->y());
-    QCOMPARE(window.findChild<QWidget*>(QStringLiteral("1013"))->width(), 799);
+    QCOMPARE(window.findChild<QWidget*>(QStringLiteral("1013"))->width(), window.width());
+    QCOMPARE(window.findChild<QWidget*>(QStringLiteral("1013"))->geometry().bottom(),
+             window.height() - 1);
     // Only one status bar after the layout recreated it.
     QCOMPARE(window.findChildren<QWidget*>(QStringLiteral("1013")).size(), 1);
 }

@@ -126,11 +126,17 @@ void StartupTest::sessionOpensUnderTheWindow() {
     QCOMPARE(OpenSession(parts, options), std::nullopt);
     ShellActions actions(window, session, frontend, ReadShellSettings(session.GetSettings()));
     PrepareWindow(parts, actions);
-    BeginConnection(parts);
+    // The About box before any attach: 0 KB and no version, the link and notice as shipped.
+    const AboutTexts about = actions.About();
+    QCOMPARE(about.flashSizeLine, std::string("Flash Size: 0 KB"));
+    QCOMPARE(about.linkLine, session.GetSettings().ReadShippedText("info", "CorpLink", ""));
+    QVERIFY(!about.noticeLine.empty());
+    // The shipped file says "OFF": the bar waits for a transfer, which the attach begins.
+    QVERIFY(!window.Control(kIdProgress)->isVisibleTo(&window));
+    QVERIFY(BeginConnection(parts));
+    QVERIFY(window.Control(kIdProgress)->isVisibleTo(&window));
 
     QCOMPARE(window.windowTitle(), QStringLiteral("Framewise"));
-    // The shipped file says "OFF": the bar waits for a transfer.
-    QVERIFY(!window.Control(kIdProgress)->isVisibleTo(&window));
     // Nothing acts on the album before a read; Exit does.
     QVERIFY(!window.Control(kIdDelete)->isEnabled());
     QVERIFY(!window.Control(kIdFolderTree)->isEnabled());
@@ -143,11 +149,10 @@ void StartupTest::sessionOpensUnderTheWindow() {
     QVERIFY(window.Menu().Entries().at(static_cast<size_t>(language.LangIndex())).checked);
     QCOMPARE(session.GetSettings().ReadText("info", "Language", ""), language.CurrentName());
 
-    // The About box before any attach: 0 KB and no version, the link and notice as shipped.
-    const AboutTexts about = actions.About();
-    QCOMPARE(about.flashSizeLine, std::string("Flash Size: 0 KB"));
-    QCOMPARE(about.linkLine, session.GetSettings().ReadShippedText("info", "CorpLink", ""));
-    QVERIFY(!about.noticeLine.empty());
+    // The About box after the attach: the frame's flash size, the link and notice as shipped.
+    const AboutTexts attachedAbout = actions.About();
+    QCOMPARE(attachedAbout.flashSizeLine, std::string("Flash Size: 2048 KB"));
+    QCOMPARE(attachedAbout.linkLine, about.linkLine);
 
     // A language switch through the window's menu command.
     window.OnMenuCommand(kCmdLanguage(2));

@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
+
 #include "IniFiles.h"
 #include "config/WorkPaths.h"
 #include "tests/TempDir.h"
@@ -67,4 +69,27 @@ TEST(WorkPaths, RefusesLinkedForeignOrNonFolderRoots) {
     }
     EXPECT_FALSE(WorkPaths::Prepare(foreign, error));
     EXPECT_NE(error.find("another user"), std::string::npos) << error;
+}
+
+TEST(WorkPaths, DataFolderBesideTheProgramThenUnderItsPrefix) {
+    test::TempDir dir;
+    const fs::path fallback = dir / "configured/share/framewise";
+    const auto touch = [](const fs::path& file) {
+        fs::create_directories(file.parent_path());
+        std::ofstream(file) << "[info]\n";
+    };
+    // An installation moved to a prefix it was not configured for still finds its files.
+    const fs::path bin = dir / "opt/fw/bin";
+    fs::create_directories(bin);
+    EXPECT_EQ(FindDataFolderFor(bin, fallback), fallback);
+    touch(dir / "opt/fw/share/framewise/StartInfoUnicode.ini");
+    EXPECT_EQ(FindDataFolderFor(bin, fallback), dir / "opt/fw/share/framewise");
+    // A build tree keeps the files beside the programs; they win over an installed set.
+    touch(bin / "StartInfoUnicode.ini");
+    EXPECT_EQ(FindDataFolderFor(bin, fallback), bin);
+    // A folder of that name is not the file.
+    const fs::path other = dir / "other/bin";
+    fs::create_directories(other / "StartInfoUnicode.ini");
+    EXPECT_EQ(FindDataFolderFor(other, fallback), fallback);
+    EXPECT_EQ(FindDataFolderFor({}, fallback), fallback);
 }
