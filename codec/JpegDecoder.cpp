@@ -16,7 +16,9 @@ namespace framewise {
 
 namespace {
 
-constexpr size_t kMaxStreamFileBytes = 256u << 20;
+// No stream is longer than the largest flash (its size field has 24 bits): a longer file is
+// refused before it is read, so that a hostile .dpf file cannot take the memory it names.
+constexpr size_t kMaxStreamFileBytes = 16u << 20;
 
 inline uint32_t Be16(const uint8_t* p) {
     return (p[0] << 8) | p[1];

@@ -103,15 +103,15 @@ std::string_view Trim(std::string_view s) {
     return s.substr(b, e - b + 1);
 }
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (auto& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
+// Compared in place: every text the program shows looks its key up line by line.
 bool SameName(std::string_view a, std::string_view b) {
-    return Lower(Trim(a)) == Lower(Trim(b));
+    a = Trim(a);
+    b = Trim(b);
+    if (a.size() != b.size()) return false;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
 }
 
 bool ReadWholeFile(const std::filesystem::path& file, std::string& bytes) {

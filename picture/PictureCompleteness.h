@@ -6,8 +6,9 @@
 
 namespace framewise {
 
-// True when the file is a JPEG without its end marker, a BMP shorter than its pixel rows, or a
-// GIF whose first image ends early. Other contents, and files that cannot be read, answer false
+// True when the file is a JPEG without its end marker or whose first scan is far too short for
+// the size its header declares, a BMP shorter than its pixel rows, or a GIF whose first image
+// ends early. Other contents, and files that cannot be read, answer false
 // (their reader decides).
 bool PictureFileCutShort(const std::filesystem::path& file);
 

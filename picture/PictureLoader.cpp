@@ -20,7 +20,17 @@ bool WholeNonEmptyFile(const std::filesystem::path& file) {
     return !ec && length > 0 && !PictureFileCutShort(file);
 }
 
+// No picture is decoded into more than this, whatever the Qt version's own default: a header
+// that declares a giant picture (30000 x 30000 is 3.6 GB) is refused before anything is
+// allocated. A JPEG is decoded reduced (to an eighth at most), so only its reduced size counts.
+constexpr int kDecodeLimitMb = 128;
+
 void Prepare(QImageReader& reader) {
+    static const bool limited = [] {
+        QImageReader::setAllocationLimit(kDecodeLimitMb);
+        return true;
+    }();
+    (void)limited;
     // A picture is what its bytes say it is, whatever its name ends in.
     reader.setDecideFormatFromContent(true);
     // Phone photos store the sensor's orientation and an EXIF tag saying how to turn it.

@@ -8,6 +8,7 @@
 
 #include "TempDir.h"
 #include "picture/Halftone.h"
+#include "picture/PictureCompleteness.h"
 #include "picture/PictureLoader.h"
 
 namespace framewise {
@@ -159,6 +160,53 @@ TEST(ReadPictureFile, FilesCutShortAreRefused) {
     }
     EXPECT_FALSE(ReadPictureFile(write("short.bmp", bmp.left(bmp.size() - 100)), picture));
     EXPECT_FALSE(ReadPictureFile(write("short.gif", gif.left(gif.size() - 3)), picture));
+}
+
+// The check walks files far longer than what it holds at once, and sizes that no file could
+// hold (their product past 64 bits) count as short whatever the arithmetic would wrap to.
+TEST(PictureFileCutShort, LongFilesAreWalkedWholeAndImpossibleSizesAreShort) {
+    test::TempDir dir;
+    QImage noise(900, 700, QImage::Format_RGB32);
+    uint32_t state = 12345;
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x) {
+            state = state * 1664525u + 1013904223u;
+            noise.setPixel(x, y, state >> 8);
+        }
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(noise.save(&buffer, "JPEG", 95));
+    ASSERT_GT(jpeg.size(), 4 * 65536);
+    auto write = [&](const QByteArray& bytes) {
+        const std::filesystem::path path = dir / "file";
+        std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
+        return path;
+    };
+    EXPECT_FALSE(PictureFileCutShort(write(jpeg)));
+    EXPECT_FALSE(PictureFileCutShort(write(jpeg + QByteArray(70000, '\0'))));
+    for (int cut : {65536 + 3, 3 * 65536 - 1, int(jpeg.size()) - 2})
+        EXPECT_TRUE(PictureFileCutShort(write(jpeg.left(cut)))) << cut;
+    // A whole JPEG whose header says 30000 x 30000 over two bytes of scan data, also with junk
+    // in place of a marker before the frame header (which the reader skips, and so must we).
+    const std::filesystem::path source(FRAMEWISE_SOURCE_DIR);
+    EXPECT_TRUE(PictureFileCutShort(source / "tests/data/hostile/jpeg-30000x30000.jpg"));
+    EXPECT_TRUE(
+        PictureFileCutShort(source / "fuzz/corpus/picture_load/slow-jpeg-lying-size-after-junk"));
+    QImage flat(2000, 1600, QImage::Format_RGB32);
+    flat.fill(qRgb(90, 90, 90));
+    QByteArray flatJpeg;
+    QBuffer flatBuffer(&flatJpeg);
+    flatBuffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(flat.save(&flatBuffer, "JPEG", 10));
+    EXPECT_FALSE(PictureFileCutShort(write(flatJpeg))) << flatJpeg.size();
+
+    // Width 2^30, height -2^31 (top-down), 64 bits a pixel: 2^33 bytes a row times 2^31 rows
+    // is 2^64, which 64-bit arithmetic takes for 0.
+    QByteArray bmp(54, '\0');
+    bmp[0] = 'B', bmp[1] = 'M', bmp[10] = 54, bmp[14] = 40;
+    bmp[21] = 0x40, bmp[25] = char(0x80), bmp[28] = 64;
+    EXPECT_TRUE(PictureFileCutShort(write(bmp + QByteArray(64, '\0'))));
 }
 
 TEST(HalftoneStretch, CheckerboardShrinksToFlatGrey) {
