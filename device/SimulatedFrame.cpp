@@ -178,7 +178,10 @@ void SimulatedFrame::SleepForLink(uint32_t bytes) const {
         delay += std::chrono::microseconds((uint64_t{bytes} + kCommandBlockLength) * 1000000 /
                                            link.bytesPerSecond);
     }
-    if (delay.count() > 0) std::this_thread::sleep_for(delay);
+    if (delay.count() > 0) {
+        m_linkTime += delay.count();
+        std::this_thread::sleep_for(delay);
+    }
 }
 
 void SimulatedFrame::AdvanceFaults() {

@@ -9,6 +9,7 @@
 // comes or goes, as a udev event would; an image whose marker exists opens unplugged.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -92,6 +93,10 @@ class SimulatedFrame : public ScsiTransport {
     // The status register answers busy for good (a hung flash).
     void SetStuckBusy(bool stuck);
     void SetLinkModel(LinkModel model);
+    // The time the link model has made commands take, summed since the frame was opened.
+    std::chrono::microseconds LinkTime() const {
+        return std::chrono::microseconds(m_linkTime.load());
+    }
 
     // What the frame has been told.
     uint64_t TotalCommands() const;
@@ -153,6 +158,7 @@ class SimulatedFrame : public ScsiTransport {
     int m_busyPolls = 2;
     bool m_stuckBusy = false;
     LinkModel m_link;
+    mutable std::atomic<int64_t> m_linkTime{0};  // microseconds
     std::vector<Fault> m_faults;
 
     uint64_t m_totalCommands = 0;
