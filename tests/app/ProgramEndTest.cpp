@@ -19,10 +19,6 @@ using namespace framewise::test;
 
 namespace {
 
-QString Tr(ProgramRun& run, const char* key, const char* english) {
-    return QString::fromStdString(run.Session().GetLanguage().Tr(key, english));
-}
-
 QString Title(ProgramRun& run) {
     return run.Window().windowTitle() + QLatin1Char('|');
 }

@@ -10,9 +10,8 @@
 #include <QTreeWidget>
 #include <QtTest>
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
+#include "FileBytes.h"
 #include "ProgramTestSupport.h"
 #include "app/AlbumListView.h"
 #include "album/AlbumCommands.h"
@@ -27,15 +26,6 @@ using namespace framewise::test;
 
 namespace {
 
-std::vector<uint8_t> Bytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-QString Tr(ProgramRun& run, const char* key, const char* english) {
-    return QString::fromStdString(run.Session().GetLanguage().Tr(key, english));
-}
-
 QString Title(ProgramRun& run) {
     return run.Window().windowTitle() + QLatin1Char('|');
 }
@@ -43,15 +33,6 @@ QString Title(ProgramRun& run) {
 void ClickItem(QListWidget* list, int row) {
     const QRect rect = list->visualItemRect(list->item(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
-}
-
-// The colours the album list shows, picture by picture.
-bool ShowsColours(QListWidget* list, const std::vector<int>& pictures) {
-    if (list->count() != static_cast<int>(pictures.size())) return false;
-    for (int row = 0; row < list->count(); ++row)
-        if (!Near(ThumbnailCentre(list, row), PictureColour(pictures[static_cast<size_t>(row)])))
-            return false;
-    return true;
 }
 
 // A run without a window over image that deletes the album's first picture and synchronizes,
@@ -199,7 +180,7 @@ void ProgramTest::albumCommandsAndSynchronizeReachTheFrame() {
         Dialogs::SetNextSaveFile(QString::fromStdString(typed.string()),
                                  QStringLiteral("jpg files (*.jpg *.JPG)"));
         QTest::mouseClick(run.Get(kIdSave), Qt::LeftButton);
-        const std::vector<uint8_t> jfif = Bytes(dir / "cover.jpg");
+        const std::vector<uint8_t> jfif = FileBytes(dir / "cover.jpg");
         QVERIFY(jfif.size() > 4 && jfif[0] == 0xFF && jfif[1] == 0xD8 && jfif[2] == 0xFF);
         QImage cover;
         QVERIFY(cover.load(QString::fromStdString((dir / "cover.jpg").string())));
@@ -218,8 +199,8 @@ void ProgramTest::albumCommandsAndSynchronizeReachTheFrame() {
         for (int n = 1; n <= 4; ++n) {
             char name[16];
             std::snprintf(name, sizeof name, "%04d.bmp", n);
-            QVERIFY(!Bytes(saved / name).empty());
-            QVERIFY(Bytes(saved / name) == Bytes(run.Session().Folder().FilePath(n)));
+            QVERIFY(!FileBytes(saved / name).empty());
+            QVERIFY(FileBytes(saved / name) == FileBytes(run.Session().Folder().FilePath(n)));
         }
 
         // Synchronize (Ctrl+S): the progress bar shows while it runs; the window is ready again
@@ -365,13 +346,13 @@ void ProgramTest::aSynchronizeCutShortIsOfferedAndPutBack() {
     TempDir dir;
     const auto image = dir / "frame.img";
     QVERIFY(MakeFrame(image, 5) > 0);
-    const auto original = Bytes(image);
+    const auto original = FileBytes(image);
     // The run's commands counted on a copy: the index block's program is the second last.
     std::filesystem::copy_file(image, dir / "count.img");
     const uint64_t commands = DeleteFirstAndSynchronize(dir / "count", dir / "count.img", 0);
     QVERIFY(commands > 10);
     QVERIFY(DeleteFirstAndSynchronize(dir.path(), image, commands - 1) > 0);
-    const auto cut = Bytes(image);
+    const auto cut = FileBytes(image);
     QCOMPARE(cut[0x30000], uint8_t{0xFF});  // the index block erased: the frame looks empty
 
     ProgramRun run(dir.path(), image);
@@ -386,7 +367,7 @@ void ProgramTest::aSynchronizeCutShortIsOfferedAndPutBack() {
     QCOMPARE(run.Session().LastRecovery(), RecoveryOutcome::Restored);
     // The album from before the synchronize, in the list and in the frame's album blocks.
     QVERIFY(ShowsColours(run.List(), {1, 2, 3, 4, 5}));
-    const auto restored = Bytes(image);
+    const auto restored = FileBytes(image);
     QVERIFY(std::equal(original.begin() + 0x30000, original.begin() + 0x40000,
                        restored.begin() + 0x30000));
     QVERIFY(!ReadSyncJournal(dir / "backups", run.Session().Connection().Info()));

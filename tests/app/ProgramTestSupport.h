@@ -160,4 +160,18 @@ class ProgramRun {
     QSignalSpy finished;
 };
 
+// A text in the run's current language.
+inline QString Tr(ProgramRun& run, const char* key, const char* english) {
+    return QString::fromStdString(run.Session().GetLanguage().Tr(key, english));
+}
+
+// The colours the album list shows, picture by picture.
+inline bool ShowsColours(QListWidget* list, const std::vector<int>& pictures) {
+    if (list->count() != static_cast<int>(pictures.size())) return false;
+    for (int row = 0; row < list->count(); ++row)
+        if (!Near(ThumbnailCentre(list, row), PictureColour(pictures[static_cast<size_t>(row)])))
+            return false;
+    return true;
+}
+
 }  // namespace framewise::test

@@ -15,18 +15,6 @@
 namespace framewise::test {
 namespace {
 
-QString Tr(ProgramRun& run, const char* key, const char* english) {
-    return QString::fromStdString(run.Session().GetLanguage().Tr(key, english));
-}
-
-bool ShowsColours(QListWidget* list, const std::vector<int>& pictures) {
-    if (list->count() != static_cast<int>(pictures.size())) return false;
-    for (int row = 0; row < list->count(); ++row)
-        if (!Near(ThumbnailCentre(list, row), PictureColour(pictures[static_cast<size_t>(row)])))
-            return false;
-    return true;
-}
-
 // Opens the right-button menu over the album list and answers its restore entry.
 QAction* RestoreEntry(ProgramRun& run) {
     QWidget* list = run.List();
