@@ -153,44 +153,67 @@ struct ReadTimes {
     bool ok = false;
 };
 
-// Attaches a fresh connection, then reads the whole album; only the read is timed.
-ReadTimes ReadOnce(fw::SimulatedFrame::LinkModel link) {
-    Frame& f = TheFrame();
-    std::string error;
-    auto frame = fw::SimulatedFrame::Open(f.image, error);
-    frame->SetBusyPolls(0);
-    TimedChannel channel(frame, link);
-    fw::DeviceCommands commands(channel);
+// A fresh connection over the frame image with an empty album folder, as a device arrival
+// starts, attached; the link model is set by the caller once the attach is done.
+struct Rig {
+    Rig(const fs::path& image, fw::SimulatedFrame::LinkModel link)
+        : frame(OpenQuick(image)),
+          channel(frame, link),
+          commands(channel),
+          settings(TheFrame().dir / "start.ini"),
+          paths(EmptyAlbumFolder(fw::WorkPaths::Under(TheFrame().dir / "work"))),
+          context{frontend, language, settings, state, paths, nullptr, nullptr},
+          connection(context, commands),
+          album(paths.albumFolder),
+          reader(connection, album, decoder) {
+        state.m_bAttached = true;
+        connection.Attach();
+    }
+
+    static std::shared_ptr<fw::SimulatedFrame> OpenQuick(const fs::path& image) {
+        std::string error;
+        auto frame = fw::SimulatedFrame::Open(image, error);
+        frame->SetBusyPolls(0);
+        return frame;
+    }
+    static fw::WorkPaths EmptyAlbumFolder(fw::WorkPaths paths) {
+        fs::remove_all(paths.albumFolder);
+        fs::create_directories(paths.albumFolder);
+        return paths;
+    }
+
+    std::shared_ptr<fw::SimulatedFrame> frame;
+    TimedChannel channel;
+    fw::DeviceCommands commands;
     fw::RecordingFrontend frontend;
     fw::Language language;
-    fw::Settings settings(f.dir / "start.ini");
+    fw::Settings settings;
     fw::AppState state;
-    fw::WorkPaths paths = fw::WorkPaths::Under(f.dir / "work");
-    // A device arrival starts with an empty album folder.
-    fs::remove_all(paths.albumFolder);
-    fs::create_directories(paths.albumFolder);
-    fw::TransferContext context{frontend, language, settings, state, paths, nullptr, nullptr};
-    fw::DeviceConnection connection(context, commands);
+    fw::WorkPaths paths;
+    fw::TransferContext context;
+    fw::DeviceConnection connection;
     fw::JpegDecoder decoder;
-    FileAlbum album(paths.albumFolder);
-    fw::AlbumReader reader(connection, album, decoder);
-    state.m_bAttached = true;
-    connection.Attach();
+    FileAlbum album;
+    fw::AlbumReader reader;
+};
 
-    frame->SetLinkModel(link);
-    channel.linkTime = {};
-    channel.inLink = {};
-    const uint64_t commandsBefore = frame->TotalCommands();
+// Attaches a fresh connection, then reads the whole album; only the read is timed.
+ReadTimes ReadOnce(fw::SimulatedFrame::LinkModel link) {
+    Rig rig(TheFrame().image, link);
+    rig.frame->SetLinkModel(link);
+    rig.channel.linkTime = {};
+    rig.channel.inLink = {};
+    const uint64_t commandsBefore = rig.frame->TotalCommands();
     const double cpu0 = ThreadCpuSeconds();
     const auto wall0 = std::chrono::steady_clock::now();
-    reader.ReadAlbum();
+    rig.reader.ReadAlbum();
     ReadTimes t;
     t.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
     t.cpu = ThreadCpuSeconds() - cpu0;
-    t.link = std::chrono::duration<double>(channel.linkTime).count();
-    t.inLink = std::chrono::duration<double>(channel.inLink).count();
-    t.ok = album.AlbumCount() == kPictures && !state.m_bReadStopped &&
-           frame->TotalCommands() > commandsBefore;
+    t.link = std::chrono::duration<double>(rig.channel.linkTime).count();
+    t.inLink = std::chrono::duration<double>(rig.channel.inLink).count();
+    t.ok = rig.album.AlbumCount() == kPictures && !rig.state.m_bReadStopped &&
+           rig.frame->TotalCommands() > commandsBefore;
     return t;
 }
 
@@ -240,46 +263,28 @@ std::pair<double, double> SynchronizeOnce(fw::SimulatedFrame::LinkModel link) {
     const fs::path image = f.dir / "sync.img";
     fs::copy_file(f.image, image, fs::copy_options::overwrite_existing);
     fs::remove_all(f.dir / "backups");
-    std::string error;
-    auto frame = fw::SimulatedFrame::Open(image, error);
-    frame->SetBusyPolls(0);
-    TimedChannel channel(frame, link);
-    fw::DeviceCommands commands(channel);
-    fw::RecordingFrontend frontend;
-    fw::Language language;
-    fw::Settings settings(f.dir / "start.ini");
-    fw::AppState state;
-    fw::WorkPaths paths = fw::WorkPaths::Under(f.dir / "work");
-    fs::remove_all(paths.albumFolder);
-    fs::create_directories(paths.albumFolder);
-    fw::TransferContext context{frontend, language, settings, state, paths, nullptr, nullptr};
-    fw::DeviceConnection connection(context, commands);
-    fw::JpegDecoder decoder;
-    FileAlbum album(paths.albumFolder);
-    fw::AlbumReader reader(connection, album, decoder);
-    fw::Synchronizer sync(connection, album);
+    Rig rig(image, link);
+    fw::Synchronizer sync(rig.connection, rig.album);
     sync.SetBackupRoot(f.dir / "backups");
-    state.m_bAttached = true;
-    connection.Attach();
-    reader.ReadAlbum();
+    rig.reader.ReadAlbum();
 
-    fw::FlashModel& model = connection.Model();
+    fw::FlashModel& model = rig.connection.Model();
     std::vector<uint8_t> picture(model.Record(0).length);
     std::memcpy(picture.data(), model.PictureStore().data() + model.Record(0).address,
                 picture.size());
-    model.FitsNewPicture(static_cast<int>(picture.size()), album.AlbumCount());
+    model.FitsNewPicture(static_cast<int>(picture.size()), rig.album.AlbumCount());
     model.CaptureNextAddress();
-    model.AppendPicture(album.AlbumCount(), picture.data(), picture.size());
-    album.Added();
-    state.m_bModified = true;
+    model.AppendPicture(rig.album.AlbumCount(), picture.data(), picture.size());
+    rig.album.Added();
+    rig.state.m_bModified = true;
 
-    frame->SetLinkModel(link);
-    channel.readTime = {};
+    rig.frame->SetLinkModel(link);
+    rig.channel.readTime = {};
     const auto wall0 = std::chrono::steady_clock::now();
     const bool ok = sync.Synchronize();
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
-    return {ok ? wall : -1.0, std::chrono::duration<double>(channel.readTime).count()};
+    return {ok ? wall : -1.0, std::chrono::duration<double>(rig.channel.readTime).count()};
 }
 
 void BM_SynchronizeOnePictureUsbFullSpeed(benchmark::State& s) {
