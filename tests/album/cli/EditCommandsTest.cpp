@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "CliRun.h"
+#include "FileBytes.h"
 #include "TempDir.h"
 #include "device/FrameImage.h"
 #include "device/SimulatedFrame.h"
@@ -88,6 +89,33 @@ TEST_F(EditCommandsTest, RefusedMoveIsAFailure) {
     CliRun last = Cli("move 5 down");
     EXPECT_EQ(last.code, 0);
     EXPECT_EQ(last.out.rfind("Picture 0005 is already last; nothing changed\n", 0), 0u) << last.out;
+}
+
+// A dry run tells what the write would do and touches neither the frame nor the backups.
+TEST_F(EditCommandsTest, DryRunsWriteNothing) {
+    const auto before = test::FileBytes(image);
+    CliRun del = Cli("delete 2 --dry-run");
+    ASSERT_EQ(del.code, 0) << del.err;
+    EXPECT_NE(del.out.find("Write plan (dry run: nothing was written to the frame)\n"),
+              std::string::npos)
+        << del.out;
+    EXPECT_NE(del.out.find("index block;"), std::string::npos);
+    EXPECT_NE(del.out.find("The frame then holds 4 pictures\n"), std::string::npos);
+    // One block over the assumed link is a fraction of a second, not "about 0 s".
+    EXPECT_NE(del.out.find("Summary: 1 block, 0 pictures moved, under 1 s\n"), std::string::npos)
+        << del.out;
+
+    CliRun move = Cli("move 1 down --dry-run --json");
+    ASSERT_EQ(move.code, 0) << move.err;
+    EXPECT_EQ(move.out.rfind("{\"kind\": \"synchronize\"", 0), 0u) << move.out;
+    EXPECT_NE(move.out.find("\"pictures\": 5,"), std::string::npos) << move.out;
+    EXPECT_NE(Cli("delete 1 --json").code, 0);  // --json only describes a plan
+
+    EXPECT_EQ(test::FileBytes(image), before);
+    std::error_code ec;
+    EXPECT_TRUE(!fs::exists(dir / "data" / "framewise" / "backups", ec) ||
+                fs::is_empty(dir / "data" / "framewise" / "backups", ec));
+    EXPECT_EQ(IndexLengths().size(), 5u);
 }
 
 TEST_F(EditCommandsTest, BadArguments) {
