@@ -49,10 +49,17 @@ QString BackupTime(const std::filesystem::path& file) {
 
 QString PlanLine(const Language& language, const WritePlan& plan) {
     const long seconds = std::max(1L, std::lround(plan.seconds));
-    return Tr(language, "SYNCPLAN_TIPS", "%1 blocks, %2 pictures moved, ≈ %3 s")
-        .arg(plan.BlocksWritten())
-        .arg(static_cast<qlonglong>(plan.moved.size()))
-        .arg(seconds);
+    const qlonglong blocks = plan.BlocksWritten();
+    const qlonglong moved = static_cast<qlonglong>(plan.moved.size());
+    const QString blocksText = blocks == 1
+                                   ? Tr(language, "SYNCPLAN_ONE_BLOCK", "1 block")
+                                   : Tr(language, "SYNCPLAN_BLOCKS", "%1 blocks").arg(blocks);
+    const QString movedText =
+        moved == 1 ? Tr(language, "SYNCPLAN_ONE_MOVED", "1 picture moved")
+                   : Tr(language, "SYNCPLAN_MOVED", "%1 pictures moved").arg(moved);
+    // One arg() for all three: a count's text never has its own "%n" filled in again.
+    return Tr(language, "SYNCPLAN_TIPS", "%1, %2, ≈ %3 s")
+        .arg(blocksText, movedText, QString::number(seconds));
 }
 
 QString BudgetText(const Language& language, const FlashBudget& budget) {

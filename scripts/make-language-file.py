@@ -177,9 +177,15 @@ TEXTS = [
      "Toutes les photos ont été enregistrées !", "¡Se han guardado todas las fotos!"),
     # The write plan, the flash budget and the restore from a backup (%1, %2, %3: numbers or
     # names filled in by the program).
-    ("SYNCPLAN_TIPS", "%1 blocks, %2 pictures moved, ≈ %3 s", "%1 个块, 移动 %2 张图片, 约 %3 秒",
-     "%1 Blöcke, %2 Bilder verschoben, ≈ %3 s", "%1 blocs, %2 photos déplacées, ≈ %3 s",
-     "%1 bloques, %2 fotos movidas, ≈ %3 s"),
+    # The plan line is put together from its counts, each said in the singular for one.
+    ("SYNCPLAN_TIPS", "%1, %2, ≈ %3 s", "%1, %2, 约 %3 秒", "%1, %2, ≈ %3 s", "%1, %2, ≈ %3 s",
+     "%1, %2, ≈ %3 s"),
+    ("SYNCPLAN_BLOCKS", "%1 blocks", "%1 个块", "%1 Blöcke", "%1 blocs", "%1 bloques"),
+    ("SYNCPLAN_ONE_BLOCK", "1 block", "1 个块", "1 Block", "1 bloc", "1 bloque"),
+    ("SYNCPLAN_MOVED", "%1 pictures moved", "移动 %1 张图片", "%1 Bilder verschoben",
+     "%1 photos déplacées", "%1 fotos movidas"),
+    ("SYNCPLAN_ONE_MOVED", "1 picture moved", "移动 1 张图片", "1 Bild verschoben",
+     "1 photo déplacée", "1 foto movida"),
     ("BUDGET_TIPS", "Flash used: %1 KB, free: %2 KB", "已用闪存: %1 KB, 可用: %2 KB",
      "Flash belegt: %1 KB, frei: %2 KB", "Flash utilisée : %1 Ko, libre : %2 Ko",
      "Flash usada: %1 KB, libre: %2 KB"),

@@ -77,7 +77,7 @@ void RestoreWindowTest::planTooltipAndRestoreOfThePreSynchronizeAlbum() {
     QCOMPARE(plan.BlocksWritten(), 1);
     QCOMPARE(sync->toolTip(),
              normal + QLatin1Char('\n') + PlanLine(run.Session().GetLanguage(), plan));
-    QVERIFY(sync->toolTip().contains(QStringLiteral("1 blocks, 0 pictures moved, ≈ 1 s")));
+    QVERIFY(sync->toolTip().contains(QStringLiteral("1 block, 0 pictures moved, ≈ 1 s")));
     QVERIFY(run.Get(kIdPictureTotal)->toolTip() != budget);
 
     // Synchronize: the frame holds 4 pictures, a backup of its 5 is kept; nothing left to write.
