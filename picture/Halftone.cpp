@@ -57,11 +57,22 @@ QImage HalftoneStretch(const QImage& source, int width, int height) {
     const Taps across = MakeTaps(sw, width);
     const Taps down = MakeTaps(sh, height);
 
-    // Horizontal pass into floats (3 channels), then the vertical pass into the result.
-    std::vector<float> rows(std::size_t(width) * sh * 3);
-    for (int y = 0; y < sh; ++y) {
+    // Target rows one at a time, from source rows stretched across into floats (3 channels)
+    // as they are first needed. A target row's source rows never lie before the previous
+    // target row's last one, so the two stretched last are all that is kept: memory follows
+    // the target's width, never the source's size (a picture 16 pixels wide and a million
+    // tall, framed as a thumbnail, once asked for half a gigabyte of floats here).
+    std::vector<float> stretchedRows[2] = {std::vector<float>(std::size_t(width) * 3),
+                                           std::vector<float>(std::size_t(width) * 3)};
+    int stretchedIndex[2] = {-1, -1};
+    int replace = 0;
+    auto stretched = [&](int y) -> const float* {
+        for (int k = 0; k < 2; ++k)
+            if (stretchedIndex[k] == y) return stretchedRows[k].data();
+        const int k = replace;
+        replace ^= 1;
+        float* out = stretchedRows[k].data();
         const QRgb* line = reinterpret_cast<const QRgb*>(src.constScanLine(y));
-        float* out = &rows[std::size_t(y) * width * 3];
         for (int x = 0; x < width; ++x) {
             float r = 0, g = 0, b = 0;
             for (const Tap& t : across[x]) {
@@ -74,14 +85,17 @@ QImage HalftoneStretch(const QImage& source, int width, int height) {
             out[x * 3 + 1] = g;
             out[x * 3 + 2] = b;
         }
-    }
+        stretchedIndex[k] = y;
+        return out;
+    };
     QImage result(width, height, QImage::Format_RGB32);
+    if (result.isNull()) return {};
     auto toByte = [](float v) { return std::clamp(int(std::lround(v)), 0, 255); };
     std::vector<float> acc(std::size_t(width) * 3);
     for (int y = 0; y < height; ++y) {
         std::fill(acc.begin(), acc.end(), 0.0f);
         for (const Tap& t : down[y]) {
-            const float* in = &rows[std::size_t(t.index) * width * 3];
+            const float* in = stretched(t.index);
             for (int i = 0; i < width * 3; ++i) acc[i] += t.weight * in[i];
         }
         QRgb* line = reinterpret_cast<QRgb*>(result.scanLine(y));

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -78,6 +79,25 @@ TEST(ThumbnailHostile, NoThumbnailAndBoundedMemoryForEach) {
     std::printf("peak RSS, thumbnail of jpeg-30000x30000.jpg: %ld KB\n", lying.peakKb);
     EXPECT_TRUE(lying.exited);
     EXPECT_LT(lying.peakKb, kPeakBoundKb);
+
+    // A whole picture within the decode limits, 16 pixels wide and a million tall (a sparse
+    // file of black rows): its thumbnail is made, its stretch to the square in memory of the
+    // square's size.
+    const fs::path thin = dir / "thin.bmp";
+    {
+        const int32_t width = 16, height = 1000000;
+        const uint32_t pixels = uint32_t(width) * 3 * uint32_t(height);
+        const uint32_t fields[] = {54 + pixels, 0, 54, 40, uint32_t(width), uint32_t(height),
+                                   1 | (24u << 16), 0, pixels, 0, 0, 0, 0};
+        std::ofstream out(thin, std::ios::binary);
+        out << "BM";
+        out.write(reinterpret_cast<const char*>(fields), sizeof fields);
+    }
+    fs::resize_file(thin, 54 + uintmax_t(16) * 3 * 1000000);
+    const Outcome thinOutcome = ThumbnailInChild(thin);
+    std::printf("peak RSS, thumbnail of a 16 x 1000000 BMP: %ld KB\n", thinOutcome.peakKb);
+    EXPECT_TRUE(thinOutcome.madeThumbnail);
+    EXPECT_LT(thinOutcome.peakKb, kPeakBoundKb);
 }
 
 }  // namespace
