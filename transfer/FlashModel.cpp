@@ -84,8 +84,11 @@ int FlashModel::ParseIndex() {
 }
 
 void FlashModel::CompactRecords(int count) {
-    // Numbers above the picture table cannot hold a record, whatever the capacity says.
-    const int highest = std::min(2 * m_capacity, kRecordCount);
+    // Every entry the index parse may take a picture from is looked at: an index listing a
+    // picture past twice the capacity (a corrupt one) would otherwise keep that entry where it
+    // is while its record moves down, and after a destroyed picture the album's pictures and
+    // their records parted. Numbers above the picture table cannot hold a record.
+    const int highest = std::min(kIndexEntries, kRecordCount);
     count = std::min(count, highest);
     for (int n = 1; n <= count; ++n) {
         if (!IndexEntryFree(n - 1)) continue;

@@ -56,6 +56,39 @@ TEST(AlbumReader, UndecodablePicturesAreDroppedAndTheRestRenumbered) {
                            model.PictureStore().begin() + 0x30000));
 }
 
+// A corrupt index of a frame that takes 4 pictures: a destroyed picture, and the last picture
+// listed far down the index. The album's pictures stay paired with their records, and the
+// next synchronize writes every one of them.
+TEST(AlbumReader, ACorruptIndexDoesNotPartTheAlbumFromItsRecordsPastADestroyedPicture) {
+    FrameImageOptions options;
+    options.capacity = 4;
+    TransferRig rig(options);
+    std::vector<std::vector<uint8_t>> streams = {EncodeStream(128, 128, 1), Garbage(3000, 2),
+                                                 EncodeStream(128, 128, 3)};
+    PokeAlbum(*rig.frame, 0x30000, streams);
+    const std::vector<uint8_t> flash = rig.frame->Flash();
+    std::vector<uint8_t> index(flash.begin() + 0x30000, flash.begin() + 0x31000);
+    uint8_t* entries = index.data() + 16;
+    std::memmove(entries + 8 * 12, entries + 8 * 2, 8);  // the last picture: entry 12
+    std::memset(entries + 8 * 2, 0, 8);
+    ASSERT_TRUE(rig.frame->Poke(0x30000, index));
+    rig.AttachAndRead();
+
+    ASSERT_EQ(rig.album->Files(), (std::vector<std::string>{"0001.bmp", "0002.bmp"}));
+    EXPECT_EQ(FileRows(rig.album->Path(2)), ExpectedRows(rig.decoder, streams[2], 128, 128));
+    const FlashModel& model = rig.connection->Model();
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(model.Record(i).inUse, 1) << i;
+    EXPECT_EQ(model.Record(1).length, static_cast<int>(streams[2].size()));
+
+    rig.state.m_bModified = true;
+    ASSERT_TRUE(rig.sync->Synchronize());
+    std::vector<uint32_t> lengths;
+    for (const auto& [address, length] : FlashIndex(rig.frame->Flash(), 0x30000))
+        lengths.push_back(length);
+    EXPECT_EQ(lengths,
+              (std::vector<uint32_t>{uint32_t(streams[0].size()), uint32_t(streams[2].size())}));
+}
+
 TEST(AlbumReader, ALongPictureIsReadInVerifiedPartsOf64KB) {
     TransferRig rig;
     PokeAlbum(*rig.frame, 0x30000, {Garbage(70000, 9)});
