@@ -74,11 +74,11 @@ std::string JsonString(const std::string& text) {
 }
 
 std::string PlanSummary(const WritePlan& plan) {
+    // A write of a block or two takes a fraction of a second; "about 0 s" read as nothing.
+    const long seconds = std::lround(plan.seconds);
     return Plural(plan.BlocksWritten(), "block", "blocks") + ", " +
            Plural(static_cast<long>(plan.moved.size()), "picture", "pictures") + " moved, " +
-           // A write of a block or two takes a fraction of a second; "about 0 s" read as nothing.
-           (std::lround(plan.seconds) < 1 ? std::string("under 1 s")
-                                          : "about " + std::to_string(std::lround(plan.seconds)) + " s");
+           (seconds < 1 ? std::string("under 1 s") : "about " + std::to_string(seconds) + " s");
 }
 
 void PrintPlan(std::ostream& out, const WritePlan& plan, const std::string& source) {

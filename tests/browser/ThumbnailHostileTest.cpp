@@ -89,11 +89,13 @@ TEST(ThumbnailHostile, NoThumbnailAndBoundedMemoryForEach) {
         const uint32_t pixels = uint32_t(width) * 3 * uint32_t(height);
         const uint32_t fields[] = {54 + pixels, 0, 54, 40, uint32_t(width), uint32_t(height),
                                    1 | (24u << 16), 0, pixels, 0, 0, 0, 0};
-        std::ofstream out(thin, std::ios::binary);
-        out << "BM";
-        out.write(reinterpret_cast<const char*>(fields), sizeof fields);
+        {
+            std::ofstream out(thin, std::ios::binary);
+            out << "BM";
+            out.write(reinterpret_cast<const char*>(fields), sizeof fields);
+        }
+        fs::resize_file(thin, 54 + uintmax_t(pixels));
     }
-    fs::resize_file(thin, 54 + uintmax_t(16) * 3 * 1000000);
     const Outcome thinOutcome = ThumbnailInChild(thin);
     std::printf("peak RSS, thumbnail of a 16 x 1000000 BMP: %ld KB\n", thinOutcome.peakKb);
     EXPECT_TRUE(thinOutcome.madeThumbnail);
